@@ -1,0 +1,21 @@
+# nimbra_gb18030(target): narrow string literals of the target are GB18030, like its runtime texts.
+function(nimbra_gb18030 target)
+  target_compile_options(${target} PRIVATE ${NIMBRA_GB18030_FLAGS})
+endfunction()
+
+# nimbra_test(name SOURCES ... LIBS ... [GUI]): one GoogleTest executable registered with CTest.
+# GUI tests run on the offscreen platform and are left out of sanitizer builds (NIMBRA_GUI=OFF).
+function(nimbra_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(T_GUI AND NOT NIMBRA_GUI)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  nimbra_gb18030(${name})
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
