@@ -14,7 +14,9 @@ IORVALang* g_IOrvaLange = nullptr;
 namespace {
 
 // Lead byte of a GB18030 multi-byte character.
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // Byte length of the character starting at i (1, 2 or 4); never runs past the end.
 size_t CharLength(const std::string& text, size_t i) {
@@ -55,7 +57,9 @@ std::string CToolsHelp::GetString(const char* key, const char* section) {
     return g_IOrvaLange->GetLangString(key ? key : "", section ? section : "");
 }
 
-std::string CToolsHelp::GetProgramDir() { return ProgramDir(); }
+std::string CToolsHelp::GetProgramDir() {
+    return ProgramDir();
+}
 
 std::string CToolsHelp::GetFileName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -76,7 +80,8 @@ bool CToolsHelp::FileExist(const std::string& path) {
     return exists;
 }
 
-int CToolsHelp::Tokenize(const std::string& text, std::vector<std::string>& out, const std::string& separator) {
+int CToolsHelp::Tokenize(const std::string& text, std::vector<std::string>& out,
+                         const std::string& separator) {
     if (text.empty() || separator.empty() || text.size() <= separator.size()) {
         return -1;
     }
@@ -86,7 +91,8 @@ int CToolsHelp::Tokenize(const std::string& text, std::vector<std::string>& out,
         return static_cast<int>(out.size());
     }
     size_t current = 0;
-    for (size_t found = text.find(separator); found != std::string::npos; found = text.find(separator, current)) {
+    for (size_t found = text.find(separator); found != std::string::npos;
+         found = text.find(separator, current)) {
         if (found > current) {
             out.push_back(text.substr(current, found - current));
         }
@@ -133,8 +139,9 @@ IUSBase* CToolsHelp::GetInterfacePtr(const GUID* id) {
         LOG_NULL(kName, "pID");
         return nullptr;
     }
-    NIMBRA_LOG("%s, 查询ID ={%x-%x-%x-%x%x-%x%x%x%x%x%x}", kName, id->Data1, id->Data2, id->Data3, id->Data4[0],
-               id->Data4[1], id->Data4[2], id->Data4[3], id->Data4[4], id->Data4[5], id->Data4[6], id->Data4[7]);
+    NIMBRA_LOG("%s, 查询ID ={%x-%x-%x-%x%x-%x%x%x%x%x%x}", kName, id->Data1, id->Data2, id->Data3,
+               id->Data4[0], id->Data4[1], id->Data4[2], id->Data4[3], id->Data4[4], id->Data4[5],
+               id->Data4[6], id->Data4[7]);
     USInterfaceList list;
     FW_QueryInterface(id, &list, 1);
     if (list.empty()) {
@@ -149,7 +156,8 @@ IUSBase* CToolsHelp::GetInterfacePtr(const GUID* id) {
     return list.front();
 }
 
-std::string CToolsHelp::ConstructFlashXml(const std::string& function, const std::vector<std::string>& arguments) {
+std::string CToolsHelp::ConstructFlashXml(const std::string& function,
+                                          const std::vector<std::string>& arguments) {
     CXML xml;
     xml.AddElem("invoke");
     xml.AddAttrib("name", function);

@@ -33,7 +33,8 @@ public:
     static bool ContainsDBC(const std::string& text, std::vector<int32_t>& positions);
     static bool CheckTextContainUnsafe(const std::string& text, const std::string& wordList);
     static IUSBase* GetInterfacePtr(const GUID* id);
-    static std::string ConstructFlashXml(const std::string& function, const std::vector<std::string>& arguments);
+    static std::string ConstructFlashXml(const std::string& function,
+                                         const std::vector<std::string>& arguments);
     static std::string ConstructFlashXml2(long number, const std::string& text);
 };
 

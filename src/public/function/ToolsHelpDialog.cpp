@@ -1,4 +1,5 @@
 // The helpers of CToolsHelp that work on windows.
+#include <QMetaObject>
 #include <QVariant>
 #include <QWidget>
 
@@ -27,9 +28,8 @@ void CToolsHelp::SetDlgItemTextA(HWND dialog, int controlId, const char* key, co
     }
     const QString text = ToQString(GetString(key, section));
     // Labels, buttons and edits carry "text"; group boxes carry "title".
-    if (!control->setProperty("text", text).isValid() && control->property("text").isValid() == false) {
-        control->setProperty("title", text);
-    }
+    const char* property = control->metaObject()->indexOfProperty("text") >= 0 ? "text" : "title";
+    control->setProperty(property, text);
 }
 
 void CToolsHelp::SetWindowTextA(HWND window, const char* key, const char* section) {

@@ -6,8 +6,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <typeindex>
 #include <type_traits>
+#include <typeindex>
 #include <typeinfo>
 
 template <class T>

@@ -1,0 +1,461 @@
+#include "uic/UICUploadFile/UICUploadComp.h"
+
+#include <QWidget>
+#include <cstdlib>
+#include <mutex>
+
+#include "function/ToolsHelp.h"
+#include "function/UIClassFactory.h"
+#include "function/UIPCallBack.h"
+#include "host/HostIds.h"
+#include "log/LogMacros.h"
+#include "platform/WindowMessage.h"
+#include "uip/UIPUpload/IUIPUpload.h"
+#include "uip/UIPUpload/UIPUploadComp.h"
+#include "xml/XML.h"
+
+namespace {
+
+IUIPUpload* Adapter() {
+    return CreateUIInstance<IUIPUpload>();
+}
+
+// A copy of the entry without what the adapter fills in (the task id text and the amount done).
+tagUploadFileEntry FreshEntry(const tagUploadFileEntry& source) {
+    tagUploadFileEntry entry = source;
+    entry.strFileID.clear();
+    entry.ullDoneSize = 0;
+    return entry;
+}
+
+}  // namespace
+
+void RegisterComponentClasses() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        CUIClassFactory* factory = CUIClassFactory::Instance();
+        factory->Register(typeid(CUICUploadComp),
+                          [] { return static_cast<void*>(UISingleton<CUICUploadComp>::Instance()); });
+        factory->Register(typeid(IUIPCallBack), [] {
+            return static_cast<void*>(
+                static_cast<IUIPCallBack*>(UISingleton<CUIPCallBack<CUICUploadComp>>::Instance()));
+        });
+        RegisterUIPUploadClasses();
+    });
+}
+
+CUICUploadComp::CUICUploadComp() = default;
+
+// The dialogs are process-wide singletons; their windows go with the component.
+CUICUploadComp::~CUICUploadComp() = default;
+
+long CUICUploadComp::AddRef() {
+    return ++m_nRef;
+}
+
+long CUICUploadComp::Release() {
+    const long left = --m_nRef;
+    if (left == 0) {
+        // The singleton holder owns the object: let it delete it, so unload does not delete it again.
+        UISingleton<CUICUploadComp>::Destroy();
+    }
+    return left;
+}
+
+long CUICUploadComp::QueryInterface(const GUID& iid, void** ppv) {
+    if (!ppv) {
+        return 0;
+    }
+    if (iid == IID_IUICUpload) {
+        AddRef();
+        *ppv = static_cast<IUICUpload*>(this);
+        return 1;
+    }
+    *ppv = nullptr;
+    return 0;
+}
+
+long CUICUploadComp::CreateComponent(long /*value*/) {
+    return -1;
+}
+
+HWND CUICUploadComp::GetComponentHwnd() {
+    LOG_FUNCTION("CUICUploadComp::GetComponentHwnd");
+    // The upload dialog arrives with its own window; until it exists there is no handle to give.
+    LOG_NULL("CUICUploadComp::GetComponentHwnd", "m_pUICUploadDlg");
+    return nullptr;
+}
+
+long CUICUploadComp::DoComponent() {
+    return 2;
+}
+
+long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
+    static const char* const kName = "CUICUploadComp::OnEventHandle";
+    NIMBRA_LOG("Enter %s，event type is %d", kName, static_cast<int>(type));
+    long result = -1;
+    switch (type) {
+        case UIP_EVENT_UPLOADING_TEXT: {
+            const char* text = reinterpret_cast<const char*>(wParam);
+            if (!text) {
+                LOG_NULL(kName, "wParam");
+                break;
+            }
+            const std::string request = CToolsHelp::ConstructFlashXml("UploadingFile", {text});
+            IUICMainWnd* mainWnd = GetHostInterface<IUICMainWnd>(IID_IUICMainWnd);
+            if (!mainWnd) {
+                LOG_NULL(kName, "pUICMainWnd");
+                break;
+            }
+            std::string reply;
+            result = mainWnd->CallFlash(request, reply);
+            break;
+        }
+        case UIP_EVENT_UPLOAD_BATCH:
+        case UIP_EVENT_DOWNLOAD:
+        case UIP_EVENT_FOLDER_BATCH:
+            // The transfer list receives batches and downloads once it exists.
+            GetTransmitDlg();
+            result = 0;
+            break;
+        case UIP_EVENT_SKIN_DOWNLOAD:
+            result = 0;
+            break;
+        default:
+            break;
+    }
+    (void)lParam;
+    LOG_EXIT(kName);
+    return result;
+}
+
+long CUICUploadComp::OnComponentNotify(long id, WPARAM wParam, LPARAM lParam) {
+    static const char* const kName = "CUICUploadComp::OnComponentNotify";
+    LOG_FUNCTION(kName);
+    if (!m_pDlgTransmit) {
+        IUICMainWnd* mainWnd = GetHostInterface<IUICMainWnd>(IID_IUICMainWnd);
+        if (!mainWnd) {
+            LOG_NULL(kName, "pUICMainWnd");
+            return -1;
+        }
+        SendMessage(static_cast<QObject*>(mainWnd->GetComponentHwnd()), WM_TRANSMIT_NOT_CREATED, 0, 0);
+    }
+    const char* first = reinterpret_cast<const char*>(wParam);
+    const char* second = reinterpret_cast<const char*>(lParam);
+    switch (id) {
+        case COMP_NTF_START_DOWNLOAD:
+            // Copies: the posted message must stay valid after the caller's strings are gone.
+            m_strNotifyParam1 = first ? first : "";
+            GetTransmitDlg();
+            return 0;
+        case COMP_NTF_START_UPLOAD:
+            m_strNotifyParam1 = first ? first : "";
+            m_strNotifyParam2 = second ? second : "";
+            GetTransmitDlg();
+            return 0;
+        default:
+            return -1;
+    }
+}
+
+long CUICUploadComp::ShowUpload(const std::string& /*uploadDoc*/, HWND /*parent*/) {
+    LOG_FUNCTION("CUICUploadComp::ShowUpload");
+    LOG_NULL("CUICUploadComp::ShowUpload", "m_pUICUploadDlg");
+    return -1;
+}
+
+long CUICUploadComp::ShowUpload(HWND /*parent*/, const std::string& /*uploadDoc*/, long /*flag*/) {
+    LOG_FUNCTION("CUICUploadComp::ShowUpload");
+    LOG_NULL("CUICUploadComp::ShowUpload", "m_pUICUploadDlg");
+    return -1;
+}
+
+long CUICUploadComp::ShowTarget(const std::string& /*catalogDoc*/, long /*flashCallNumber*/) {
+    LOG_FUNCTION("CUICUploadComp::ShowTarget");
+    LOG_NULL("CUICUploadComp::ShowTarget", "m_pDlgTarget");
+    return -1;
+}
+
+long CUICUploadComp::OnFlashEventFsCall(WPARAM /*wParam*/, LPARAM /*lParam*/) {
+    LOG_FUNCTION("CUICUploadComp::OnFlashEventFsCall");
+    return 0;
+}
+
+long CUICUploadComp::Clean() {
+    LOG_FUNCTION("CUICUploadComp::Clean");
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL("CUICUploadComp::Clean", "pIUIPUpload");
+        return -1;
+    }
+    return adapter->Clean();
+}
+
+long CUICUploadComp::IsFileOnUploading() {
+    LOG_FUNCTION("CUICUploadComp::IsFileOnUploading");
+    // Only the upload task list knows running uploads, and the component never has one.
+    return m_pUploadTaskListDlg ? 1 : 0;
+}
+
+long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& /*uploadDoc*/,
+                                              const std::vector<std::string>& /*files*/,
+                                              const std::vector<std::string>& /*folders*/, long /*unused*/) {
+    LOG_FUNCTION("CUICUploadComp::UploadDragFilesToNetDisk");
+    LOG_NULL("CUICUploadComp::UploadDragFilesToNetDisk", "m_pUICUploadDlg");
+    return -1;
+}
+
+long CUICUploadComp::ShowTransmit(long /*show*/) {
+    LOG_FUNCTION("CUICUploadComp::ShowTransmit");
+    LOG_NULL("CUICUploadComp::ShowTransmit", "m_pDlgTransmit");
+    return -1;
+}
+
+long CUICUploadComp::ReSetTransmitImageList() {
+    LOG_FUNCTION("CUICUploadComp::ReSetTransmitImageList");
+    return 0;
+}
+
+long CUICUploadComp::DownloadFile(const std::string& /*requestDoc*/) {
+    LOG_FUNCTION("CUICUploadComp::DownloadFile");
+    LOG_NULL("CUICUploadComp::DownloadFile", "m_pDlgTransmit");
+    return -1;
+}
+
+long CUICUploadComp::DownloadFolder(const std::string& /*requestDoc*/) {
+    LOG_FUNCTION("CUICUploadComp::DownloadFolder");
+    LOG_NULL("CUICUploadComp::DownloadFolder", "m_pDlgTransmit");
+    return -1;
+}
+
+long CUICUploadComp::DownloadFiles(const std::string& /*requestDoc*/) {
+    LOG_FUNCTION("CUICUploadComp::DownloadFiles");
+    LOG_NULL("CUICUploadComp::DownloadFiles", "m_pDlgTransmit");
+    return -1;
+}
+
+long CUICUploadComp::DownloadSkin(const std::string& /*url*/, const std::string& /*archivePath*/,
+                                  long /*skinId*/) {
+    LOG_FUNCTION("CUICUploadComp::DownloadSkin");
+    LOG_ERROR("CUICUploadComp::DownloadSkin", "skin download is not available");
+    return -1;
+}
+
+long CUICUploadComp::InitUIP(const std::string& loginDoc) {
+    static const char* const kName = "CUICUploadComp::InitUIP";
+    LOG_FUNCTION(kName);
+    m_strInitParam = loginDoc;
+    CXML xml;
+    xml.SetDoc(loginDoc);
+    xml.ResetPos();
+    if (!xml.FindElem("result")) {
+        return -1;
+    }
+    xml.IntoElem();
+    if (!xml.FindElem("uploadUrl")) {
+        return -1;
+    }
+    std::string host;
+    std::string path;
+    long port = 0;
+    const bool bRet = ParseUrl(xml.GetData(), host, port, path);
+    if (!bRet) {
+        LOG_FAILED(kName, "bRet");
+        return -1;
+    }
+    IUICLogin* login = GetHostInterface<IUICLogin>(IID_IUICLogin);
+    if (!login) {
+        LOG_NULL(kName, "pIUICLogin");
+        return -1;
+    }
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return -1;
+    }
+    const long lRet = adapter->Init(path, host, port, login->GetLoginString());
+    if (lRet == -1) {
+        LOG_FAILED(kName, "lRet");
+        return -1;
+    }
+    adapter->SyncUploadTask();
+    return lRet;
+}
+
+long CUICUploadComp::StartUpload(const UploadFileList& files, const tagUploadInfo& target, long flag) {
+    static const char* const kName = "CUICUploadComp::StartUpload";
+    LOG_FUNCTION(kName);
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return 0;
+    }
+    UploadFileList entries;
+    entries.reserve(files.size());
+    for (const tagUploadFileEntry& file : files) {
+        entries.push_back(FreshEntry(file));
+    }
+    if (!GetHostInterface<IUICLogin>(IID_IUICLogin)) {
+        LOG_NULL(kName, "pIUICLogin");
+        return 0;
+    }
+    tagUploadInfo info;
+    info.nAppType = target.nAppType;
+    info.strHost = target.strHost;
+    info.nPort = target.nPort;
+    info.strRequestPath = target.strRequestPath;
+    IUISysConfig* sysConfig = GetHostInterface<IUISysConfig>(IID_IUISysConfig);
+    if (!sysConfig) {
+        LOG_NULL(kName, "pIUISysConfig");
+        return 0;
+    }
+    // The sign-on text comes from the configuration, never from the caller.
+    info.strSSOKey = sysConfig->GetSysConfig().strSignOn;
+    info.strTargetCatalogID = target.strTargetCatalogID;
+    info.strTag = target.strTag;
+    info.strNewCatalogName = target.strNewCatalogName;
+    return adapter->StartUpload(entries, info, flag);
+}
+
+long CUICUploadComp::SetPreUploadParameterss(const std::string& /*uploadDoc*/) {
+    LOG_FUNCTION("CUICUploadComp::SetPreUploadParameterss");
+    LOG_NULL("CUICUploadComp::SetPreUploadParameterss", "m_pUICUploadDlg");
+    return -1;
+}
+
+long CUICUploadComp::UnZip(const std::string& /*archivePath*/, const std::string& /*targetFolder*/) {
+    LOG_FUNCTION("CUICUploadComp::UnZip");
+    LOG_ERROR("CUICUploadComp::UnZip", "skin archives are not available");
+    return -1;
+}
+
+long CUICUploadComp::DownloadSkinResult(long /*skinId*/, long /*success*/) {
+    LOG_FUNCTION("CUICUploadComp::DownloadSkinResult");
+    LOG_ERROR("CUICUploadComp::DownloadSkinResult", "skin download is not available");
+    return -1;
+}
+
+long CUICUploadComp::ForwardDownload(const char* operation, const std::string& url,
+                                     const std::string& localPath, long kind) {
+    LOG_FUNCTION(operation);
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(operation, "pIUIPUpload");
+        return -1;
+    }
+    adapter->DownloadFile(url, localPath, kind, -1);
+    return 0;
+}
+
+long CUICUploadComp::DownloadNetreptile(const std::string& url, const std::string& localPath) {
+    return ForwardDownload("CUICUploadComp::DownloadNetreptile", url, localPath, DOWNLOAD_KIND_CRAWLER);
+}
+
+long CUICUploadComp::DownloadNewFile(const std::string& url, const std::string& localPath) {
+    return ForwardDownload("CUICUploadComp::DownloadNewFile", url, localPath, DOWNLOAD_KIND_NEWFILE);
+}
+
+long CUICUploadComp::OpenDIYFile(long /*openFlag*/) {
+    LOG_FUNCTION("CUICUploadComp::OpenDIYFile");
+    LOG_ERROR("CUICUploadComp::OpenDIYFile", "the outside editor is not available");
+    return -1;
+}
+
+long CUICUploadComp::OnCreateNetCatalogResp(const std::string& /*answer*/) {
+    LOG_FUNCTION("CUICUploadComp::OnCreateNetCatalogResp");
+    LOG_NULL("CUICUploadComp::OnCreateNetCatalogResp", "m_pUICUploadDlg");
+    return -1;
+}
+
+CUICUploadDlg* CUICUploadComp::GetUICUploadDlg() {
+    return m_pUICUploadDlg;
+}
+
+CUploadTaskListDlg* CUICUploadComp::GetUploadTaskMngDlg() {
+    return m_pUploadTaskListDlg;
+}
+
+long CUICUploadComp::OnNetworkState(long connected) {
+    LOG_FUNCTION("CUICUploadComp::OnNetworkState");
+    // Hiding the dialogs on a loss and continuing uploads on return both need windows that the
+    // component does not have yet; the engine keeps its tasks either way.
+    (void)connected;
+    return 0;
+}
+
+void CUICUploadComp::Register() {
+    static const char* const kName = "CUICUploadComp::Register";
+    LOG_FUNCTION(kName);
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return;
+    }
+    adapter->InitUIPComp();
+    if (!m_strInitParam.empty()) {
+        // A new login binds the engine again with the last login document.
+        const std::string document = m_strInitParam;
+        InitUIP(document);
+    }
+}
+
+void CUICUploadComp::Deregister() {
+    static const char* const kName = "CUICUploadComp::Deregister";
+    LOG_FUNCTION(kName);
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return;
+    }
+    adapter->UninitUIPComp();
+}
+
+CUICTransmitDlg* CUICUploadComp::GetTransmitDlg() {
+    if (!m_pDlgTransmit) {
+        LOG_NULL("CUICUploadComp::GetTransmitDlg", "m_pDlgTransmit");
+    }
+    return m_pDlgTransmit;
+}
+
+CUICPropertyDlg* CUICUploadComp::GetPropertyDlg() {
+    if (!m_pDlgProperty) {
+        LOG_NULL("CUICUploadComp::GetPropertyDlg", "m_pDlgProperty");
+    }
+    return m_pDlgProperty;
+}
+
+CUICSuspendDlg* CUICUploadComp::GetSuspendDlg() {
+    if (!m_pDlgSuspend) {
+        LOG_NULL("CUICUploadComp::GetSuspendDlg", "m_pDlgSuspend");
+    }
+    return m_pDlgSuspend;
+}
+
+void CUICUploadComp::NotifyFlashRefresh() {
+    LOG_FUNCTION("CUICUploadComp::NotifyFlashRefresh");
+    if (!m_pUICUploadDlg) {
+        LOG_NULL("CUICUploadComp::NotifyFlashRefresh", "m_pUICUploadDlg");
+    }
+}
+
+bool CUICUploadComp::ParseUrl(const std::string& url, std::string& host, long& port, std::string& path) {
+    static const std::string kScheme = "http://";
+    if (url.find(kScheme) == std::string::npos) {
+        return false;
+    }
+    // The scheme is expected at the start: a fixed number of characters is dropped.
+    const std::string rest = url.size() > kScheme.size() ? url.substr(kScheme.size()) : std::string();
+    const size_t colon = rest.find(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    const std::string afterHost = rest.substr(colon + 1);
+    const size_t slash = afterHost.find('/');
+    if (slash == std::string::npos) {
+        return false;
+    }
+    host = rest.substr(0, colon);
+    port = std::atol(afterHost.substr(0, slash).c_str());
+    path = afterHost.substr(slash + 1);
+    return true;
+}

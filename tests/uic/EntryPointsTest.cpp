@@ -1,0 +1,154 @@
+// Loads libUIUpload.so the way a host does and drives it through its exported entry points only.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstring>
+
+#include "TestHost.h"
+#include "host/Framework.h"
+#include "host/IUICUpload.h"
+
+namespace {
+
+struct Library {
+    void* handle = nullptr;
+    XSCInitializeFn initialize = nullptr;
+    XSCQueryInterfaceFn queryInterface = nullptr;
+    XSCCmdCallBackFn cmdCallBack = nullptr;
+    XSCNtfCallBackFn ntfCallBack = nullptr;
+    XSCInformationFn information = nullptr;
+    XSCUninitializeFn uninitialize = nullptr;
+};
+
+// The host lives as long as the process: the library keeps the interfaces it looked up.
+testhost::TestHost* g_host = nullptr;
+
+Library& Component() {
+    static Library library = [] {
+        Library l;
+        l.handle = dlopen("libUIUpload.so", RTLD_NOW | RTLD_LOCAL);
+        if (!l.handle) {
+            ADD_FAILURE() << dlerror();
+            return l;
+        }
+        l.initialize = reinterpret_cast<XSCInitializeFn>(dlsym(l.handle, "XSCInitialize"));
+        l.queryInterface = reinterpret_cast<XSCQueryInterfaceFn>(dlsym(l.handle, "XSCQueryInterface"));
+        l.cmdCallBack = reinterpret_cast<XSCCmdCallBackFn>(dlsym(l.handle, "XSCCmdCallBack"));
+        l.ntfCallBack = reinterpret_cast<XSCNtfCallBackFn>(dlsym(l.handle, "XSCNtfCallBack"));
+        l.information = reinterpret_cast<XSCInformationFn>(dlsym(l.handle, "XSCInformation"));
+        l.uninitialize = reinterpret_cast<XSCUninitializeFn>(dlsym(l.handle, "XSCUninitialize"));
+        return l;
+    }();
+    return library;
+}
+
+class EntryPointsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(Component().handle, nullptr);
+        FW_Reset();
+        g_host->Offer(IID_IUICMainWnd, &g_host->mainWnd);
+        g_host->Offer(IID_IUICNetDisk, &g_host->netDisk);
+        g_host->Offer(IID_IUICLogin, &g_host->login);
+        g_host->Offer(IID_IUISysConfig, &g_host->sysConfig);
+        g_host->Offer(IID_IUICSet, &g_host->settings);
+        g_host->Offer(IID_IORVALang, &g_host->lang);
+    }
+    static std::vector<uint32_t> Subscriptions() {
+        std::vector<uint32_t> ids;
+        FW_GetSubscriptions(&ids);
+        return ids;
+    }
+};
+
+TEST_F(EntryPointsTest, OnlyTheEntryPointsAreExported) {
+    const Library& l = Component();
+    EXPECT_TRUE(l.initialize && l.queryInterface && l.cmdCallBack && l.ntfCallBack && l.information &&
+                l.uninitialize);
+    EXPECT_EQ(dlsym(l.handle, "_Z24RegisterComponentClassesv"), nullptr);
+    EXPECT_EQ(dlsym(l.handle, "FW_ToCompSubNotify"), dlsym(RTLD_DEFAULT, "FW_ToCompSubNotify"));
+}
+
+TEST_F(EntryPointsTest, InitializeCopiesTheRecordAndSubscribesInOrder) {
+    EXPECT_EQ(Component().initialize(nullptr), -1);
+    EXPECT_TRUE(Subscriptions().empty());
+
+    unsigned char record[32] = {1, 2, 3};
+    EXPECT_EQ(Component().initialize(record), 0);
+    EXPECT_EQ(Subscriptions(), (std::vector<uint32_t>{0x10001000, 0x10001, 0x10002, 0x10007, 0x10006}));
+}
+
+TEST_F(EntryPointsTest, InitializeSucceedsEvenWhenEverySubscriptionFails) {
+    FW_SetOfferedNotifications([](uint32_t) { return false; });
+    unsigned char record[32] = {};
+    EXPECT_EQ(Component().initialize(record), 0);
+    EXPECT_TRUE(Subscriptions().empty());
+}
+
+TEST_F(EntryPointsTest, QueryInterfaceHandsOutTheComponentOnlyForItsIdentifier) {
+    std::vector<IUSBase*> list;
+    EXPECT_EQ(Component().queryInterface(&IID_IUICLogin, &list), 0);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(Component().queryInterface(nullptr, &list), 0);
+
+    ASSERT_EQ(Component().queryInterface(&IID_IUICUpload, &list), 1);
+    ASSERT_EQ(list.size(), 1u);
+    // The host casts the base pointer down, across the library boundary.
+    auto* upload = dynamic_cast<IUICUpload*>(list[0]);
+    ASSERT_NE(upload, nullptr);
+    EXPECT_EQ(upload->DoComponent(), 2);
+    EXPECT_EQ(upload->CreateComponent(0), -1);
+    EXPECT_EQ(upload->IsFileOnUploading(), 0);
+}
+
+TEST_F(EntryPointsTest, NotificationsAreAnsweredForEveryId) {
+    for (uint32_t id : {0x10001000u, 0x10001u, 0x10002u, 0x10004u, 0x10006u, 0x10007u, 0x12345u}) {
+        EXPECT_EQ(Component().ntfCallBack(id), 0x40000002) << std::hex << id;
+    }
+    EXPECT_EQ(Component().cmdCallBack(), 0x40000002);
+    // Delivered by the framework too.
+    unsigned char record[32] = {};
+    ASSERT_EQ(Component().initialize(record), 0);
+    EXPECT_EQ(FW_DeliverNotify(0x10002), 1);
+}
+
+TEST_F(EntryPointsTest, InformationRecordIsFilledAtItsOffsets) {
+    EXPECT_EQ(Component().information(nullptr), -1);
+    tagXSCInformation info;
+    std::memset(&info, 0xCC, sizeof info);
+    info.nHostField = 0xABCD;
+    ASSERT_EQ(Component().information(&info), 0);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&info);
+    auto at = [&](size_t offset) {
+        int32_t value;
+        std::memcpy(&value, bytes + offset, 4);
+        return value;
+    };
+    EXPECT_EQ(at(0), 0xABCD);
+    EXPECT_EQ(at(4), 308);
+    EXPECT_EQ(at(8), 0);
+    EXPECT_EQ(at(12), 1);
+    EXPECT_EQ(at(16), 2006);
+    EXPECT_EQ(at(20), 12);
+    EXPECT_EQ(at(24), 18);
+    EXPECT_EQ(at(28), 2005);
+    EXPECT_STREQ(reinterpret_cast<const char*>(bytes + 32), "Tarvik");
+    EXPECT_STREQ(reinterpret_cast<const char*>(bytes + 96), "上传模块组件");
+    EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(bytes + 96)), 12u);  // GB18030: two bytes a character
+}
+
+TEST_F(EntryPointsTest, UninitializeSubscribesTheDeregistrationOnceMore) {
+    EXPECT_EQ(Component().uninitialize(), 0);
+    EXPECT_EQ(Subscriptions(), (std::vector<uint32_t>{0x10001000}));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    testhost::TestHost host;
+    g_host = &host;
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
