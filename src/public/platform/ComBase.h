@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -21,8 +22,12 @@ struct GUID {
 };
 static_assert(sizeof(GUID) == 16, "identifiers are 16 bytes");
 
-inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-inline bool operator<(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) < 0; }
+inline bool operator==(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
+inline bool operator<(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) < 0;
+}
 
 using IID = GUID;
 using CLSID = GUID;
@@ -42,8 +47,12 @@ constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);
 constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);
 constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 // An OS error number as an HRESULT (FACILITY_WIN32 in the original numbering).
 constexpr HRESULT HRESULT_FROM_ERRNO(int err) {
     return err <= 0 ? static_cast<HRESULT>(err) : static_cast<HRESULT>((err & 0xFFFF) | 0x80070000u);
@@ -61,27 +70,41 @@ inline std::string GuidToString(const GUID& g) {
 // The error a failing engine call throws (the design's COM error object): carries the HRESULT.
 class NIMBRA_EXPORT ComError : public std::exception {
 public:
-    explicit ComError(HRESULT hr, std::string description = {}) : m_hr(hr), m_description(std::move(description)) {}
+    explicit ComError(HRESULT hr, std::string description = {})
+        : m_hr(hr), m_description(std::move(description)) {}
     HRESULT Error() const noexcept { return m_hr; }
     const std::string& Description() const noexcept { return m_description; }
     // The system's message text for the code, as a COM error object gives it.
     std::string ErrorMessage() const {
-        if (m_hr >= 0x80040200 && m_hr <= 0x8004FFFF) {
-            return "IDispatch error #" + std::to_string(static_cast<uint32_t>(m_hr) - 0x80040200u);
+        const auto code = static_cast<uint32_t>(m_hr);
+        if (code >= 0x80040200u && code <= 0x8004FFFFu) {
+            return "IDispatch error #" + std::to_string(code - 0x80040200u);
         }
         switch (m_hr) {
-            case S_OK: return "The operation completed successfully.";
-            case E_NOTIMPL: return "Not implemented";
-            case E_NOINTERFACE: return "No such interface supported";
-            case E_POINTER: return "Invalid pointer";
-            case E_ABORT: return "Operation aborted";
-            case E_FAIL: return "Unspecified error";
-            case E_UNEXPECTED: return "Catastrophic failure";
-            case E_OUTOFMEMORY: return "Not enough memory resources are available to complete this operation.";
-            case E_INVALIDARG: return "The parameter is incorrect.";
-            case CLASS_E_CLASSNOTAVAILABLE: return "ClassFactory cannot supply requested class";
-            case REGDB_E_CLASSNOTREG: return "Class not registered";
-            default: break;
+            case S_OK:
+                return "The operation completed successfully.";
+            case E_NOTIMPL:
+                return "Not implemented";
+            case E_NOINTERFACE:
+                return "No such interface supported";
+            case E_POINTER:
+                return "Invalid pointer";
+            case E_ABORT:
+                return "Operation aborted";
+            case E_FAIL:
+                return "Unspecified error";
+            case E_UNEXPECTED:
+                return "Catastrophic failure";
+            case E_OUTOFMEMORY:
+                return "Not enough memory resources are available to complete this operation.";
+            case E_INVALIDARG:
+                return "The parameter is incorrect.";
+            case CLASS_E_CLASSNOTAVAILABLE:
+                return "ClassFactory cannot supply requested class";
+            case REGDB_E_CLASSNOTREG:
+                return "Class not registered";
+            default:
+                break;
         }
         char buf[40];
         std::snprintf(buf, sizeof buf, "Unknown error 0x%0X", static_cast<uint32_t>(m_hr));
@@ -103,7 +126,8 @@ inline HRESULT ThrowIfFailed(HRESULT hr) {
 }
 
 // IID of IUnknown: {00000000-0000-0000-C000-000000000046}.
-inline constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr GUID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr GUID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 

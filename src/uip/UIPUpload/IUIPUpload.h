@@ -34,8 +34,8 @@ inline constexpr long DOWNLOAD_KIND_NEWFILE = 5;
 
 class IUIPUpload : public IUIPComponent {
 public:
-    // Creates, describes and starts one task per entry (writing each task id into its entry); batch kind 1 is a
-    // folder upload.
+    // Creates, describes and starts one task per entry (writing each task id into its entry); batch kind 1 is
+    // a folder upload.
     virtual long StartUpload(UploadFileList& files, const tagUploadInfo& info, long batchKind) = 0;
     // 0 not ready (unbound or synchronising), 1 busy, 2 idle.
     virtual long GetUIPState() = 0;
@@ -51,7 +51,8 @@ public:
     virtual long GetProgress(long fileId, tagUploadProgress& progress) = 0;
     virtual long GetDownLOadProgress(long& percent, tagFileInfo& info) = 0;
     virtual long GetTaskList(long isUpload, FileInfoMap& tasks) = 0;
-    virtual long DownloadFile(const std::string& url, const std::string& localPath, long kind, LPARAM value) = 0;
+    virtual long DownloadFile(const std::string& url, const std::string& localPath, long kind,
+                              LPARAM value) = 0;
     virtual long ContTask(long fileId, long isUpload) = 0;
     virtual long PauseTask(long fileId, long isUpload) = 0;
     virtual long ResumeTask(long fileId, long isUpload) = 0;
