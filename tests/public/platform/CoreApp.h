@@ -7,6 +7,7 @@ inline QCoreApplication& CoreApp() {
     static int argc = 1;
     static char name[] = "platform-tests";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own globals are gone by the time static objects are torn down.
+    static QCoreApplication* app = new QCoreApplication(argc, argv);
+    return *app;
 }

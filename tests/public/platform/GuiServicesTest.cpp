@@ -26,8 +26,9 @@ QApplication& GuiApp() {
     static int argc = 1;
     static char name[] = "platform-gui-tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own globals are gone by the time static objects are torn down.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 class GuiServices : public ::testing::Test {
