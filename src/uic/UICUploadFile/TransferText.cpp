@@ -1,0 +1,45 @@
+#include "uic/UICUploadFile/TransferText.h"
+
+#include <array>
+
+#include "function/ToolsHelp.h"
+
+std::string FormatCount(const std::string& format, long value) {
+    std::string text;
+    text.reserve(format.size() + 16);
+    bool filled = false;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == '%') {
+                text += '%';
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == 'd' && !filled) {
+                text += std::to_string(value);
+                filled = true;
+                ++i;
+                continue;
+            }
+        }
+        text += format[i];
+    }
+    return text;
+}
+
+std::string UploadText(const char* key) {
+    return CToolsHelp::GetString(key, "UPLOAD");
+}
+
+std::string GetErrorInfoByCode(long code) {
+    static constexpr std::array<long, 6> kKnownCodes = {8000, 9156, 9162, 9436, 9476, 9493};
+    if (code == -1) {
+        return {};
+    }
+    for (const long known : kKnownCodes) {
+        if (code == known) {
+            return UploadText(("IDS_UPLOAD_ERROR_" + std::to_string(code)).c_str());
+        }
+    }
+    return FormatCount(UploadText("IDS_UPLOAD_ERROR_UNKNOW"), code);
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Language texts of the transfer monitor that carry a number, and the error text of a failed task.
+
+#include <string>
+
+// The language format with its one integer filled in. Only the first "%d" is replaced ("%%" reads as
+// "%"); any other conversion is shown as written, so a language file can never make the formatting read
+// arguments that are not there.
+std::string FormatCount(const std::string& format, long value);
+
+// The text shown for an engine error code: empty for -1, the text of "IDS_UPLOAD_ERROR_<code>" for the
+// known codes, else "IDS_UPLOAD_ERROR_UNKNOW" formatted with the code.
+std::string GetErrorInfoByCode(long code);
+
+// A text of the transfer monitor's language section "UPLOAD".
+std::string UploadText(const char* key);

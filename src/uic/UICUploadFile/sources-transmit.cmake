@@ -1,0 +1,6 @@
+# The transfer monitor: transfer list, floating window, upload progress bar and their helpers.
+list(APPEND NIMBRA_UIC_SOURCES
+  SizeFormat.cpp
+  TransferProgress.cpp
+  TransferSort.cpp
+  TransferText.cpp)

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "TestHostCore.h"
+#include "function/ToolsHelp.h"
+#include "uic/UICUploadFile/TransferText.h"
+
+namespace {
+
+TEST(FormatCountTest, FillsTheFirstNumberOnlyAndNeverReadsMissingArguments) {
+    EXPECT_EQ(FormatCount("已上传(%d)", 3), "已上传(3)");
+    EXPECT_EQ(FormatCount("%d%% of %d", 7), "7% of %d");
+    EXPECT_EQ(FormatCount("%s %n %d", 1), "%s %n 1");
+    EXPECT_EQ(FormatCount("no number", 1), "no number");
+    EXPECT_EQ(FormatCount("trailing %", 1), "trailing %");
+}
+
+class ErrorTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_IOrvaLange = nullptr;
+        for (const char* code : {"8000", "9156", "9162", "9436", "9476", "9493"}) {
+            host.lang.texts[{"UPLOAD", std::string("IDS_UPLOAD_ERROR_") + code}] =
+                std::string("text ") + code;
+        }
+        host.lang.texts[{"UPLOAD", "IDS_UPLOAD_ERROR_UNKNOW"}] = "未知错误(%d)";
+    }
+    void TearDown() override { g_IOrvaLange = nullptr; }
+
+    testhost::TestHostCore host;
+};
+
+TEST_F(ErrorTextTest, KnownCodesHaveTheirOwnTextsAndOthersTheUnknownFormat) {
+    EXPECT_EQ(GetErrorInfoByCode(-1), "");
+    for (const long code : {8000, 9156, 9162, 9436, 9476, 9493}) {
+        EXPECT_EQ(GetErrorInfoByCode(code), "text " + std::to_string(code));
+    }
+    EXPECT_EQ(GetErrorInfoByCode(1234), "未知错误(1234)");
+    EXPECT_EQ(GetErrorInfoByCode(0), "未知错误(0)");
+}
+
+}  // namespace

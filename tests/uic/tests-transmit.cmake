@@ -1,0 +1,4 @@
+# Tests of the transfer monitor.
+nimbra_test(size_format_test GUI SOURCES SizeFormatTest.cpp LIBS nimbra-uic)
+nimbra_test(transfer_records_test GUI SOURCES TransferProgressTest.cpp TransferSortTest.cpp TransferTextTest.cpp
+            LIBS nimbra-uic nimbra-test-host)
