@@ -1,0 +1,57 @@
+#pragma once
+// The engine adapter under test, bound to a scripted engine installed in the process's class factory
+// registry, with a callback object that records every report, and the module log read back.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ScriptedEngine.h"
+#include "function/IUIPCallBack.h"
+#include "uip/UIPUpload/ClassRegistry.h"
+#include "uip/UIPUpload/EngineActivation.h"
+#include "uip/UIPUpload/UIPUploadComp.h"
+
+// One report as the UI component received it, copied during the call as a receiver must.
+struct RecordedEvent {
+    long id = 0;
+    LPARAM lParam = 0;
+    FileInfoList batch;  // events 1 and 6
+    tagFileInfo record;  // events 2 to 5
+};
+
+class RecordingCallBack final : public IUIPCallBack {
+public:
+    long OnCallBackEvent(long eventId, WPARAM wParam, LPARAM lParam) override;
+    std::vector<RecordedEvent> events;
+};
+
+// Text as UTF-8 bytes (the engine's side), whatever the narrow literal code page of this file.
+std::string Utf8(const char8_t* text);
+
+class AdapterTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // InitUIPComp succeeded and the calls it made are forgotten.
+    void Bind();
+    // What the module log received since the test began.
+    std::string LogSinceStart() const;
+    // The task database path the adapter hands the engine for the scripted account.
+    static std::string DatabasePath(const std::string& account);
+
+    ComPtr<scripted::Engine> m_engine;
+    ComPtr<scripted::Globals> m_globals;
+    ComPtr<scripted::Factory> m_engineFactory;
+    ComPtr<scripted::Factory> m_globalsFactory;
+    RecordingCallBack m_callBack;
+    // No engine library is known to this table, so every class comes from the registered factories.
+    CEngineActivation m_activation{std::initializer_list<EngineLibraryClasses>{}};
+    CUIPUploadComp m_adapter{m_activation};
+
+private:
+    size_t m_logStart = 0;
+};
