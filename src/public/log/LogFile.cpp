@@ -106,7 +106,7 @@ void CLogFile::WriteLogInfoV(const char* format, va_list args) {
     // Opened on the first entry; a log that cannot be opened drops its entries rather than failing
     // the operation that logs.
     if (!m_impl->file && !m_impl->openFailed) {
-        m_impl->file = std::fopen(m_path.c_str(), "ab");
+        m_impl->file = std::fopen(m_path.c_str(), "abe");
         m_impl->openFailed = m_impl->file == nullptr;
     }
     if (!m_impl->file) {
