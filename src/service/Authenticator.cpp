@@ -1,0 +1,30 @@
+#include "service/Authenticator.h"
+
+#include <string>
+
+#include "service/HttpReply.h"
+
+namespace nimbra::service {
+
+std::optional<int64_t> Authenticator::Check(const httplib::Request& req, httplib::Response& res) {
+    static const std::string kScheme = "Bearer ";
+    const std::string header = req.get_header_value("Authorization");
+    int64_t accountId = 0;
+    TokenState state = TokenState::Unknown;
+    if (header.compare(0, kScheme.size(), kScheme) == 0)
+        state = m_accounts.Resolve(header.substr(kScheme.size()), accountId);
+    switch (state) {
+        case TokenState::Valid:
+            return accountId;
+        case TokenState::Expired:
+            ReplyError(res, 401, kErrorSignOnExpired);
+            break;
+        case TokenState::Unknown:
+            res.status = 401;
+            break;
+    }
+    res.set_header("WWW-Authenticate", "Bearer");
+    return std::nullopt;
+}
+
+}  // namespace nimbra::service

@@ -1,0 +1,73 @@
+#include "service/DownloadEndpoint.h"
+
+#include "service/FileSender.h"
+#include "service/NameRules.h"
+
+namespace nimbra::service {
+
+namespace {
+
+// Only plain names below the static folder: no "..", no hidden entries, no empty segments.
+bool IsSafeRelativePath(const std::string& path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string segment = path.substr(start, end - start);
+        if (segment.empty() || segment[0] == '.' || !IsAcceptableName(segment))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string ContentTypeOf(const std::filesystem::path& path) {
+    const std::string ext = path.extension().string();
+    if (ext == ".zip")
+        return "application/zip";
+    if (ext == ".jpg" || ext == ".jpeg")
+        return "image/jpeg";
+    if (ext == ".png")
+        return "image/png";
+    if (ext == ".txt" || ext == ".qss" || ext == ".ini")
+        return "text/plain; charset=utf-8";
+    return "application/octet-stream";
+}
+
+}  // namespace
+
+void DownloadEndpoint::Register(httplib::Server& server) {
+    server.Get("/lumenoApp/file/([0-9]+)",
+               [this](const httplib::Request& req, httplib::Response& res) { File(req, res, false); });
+    server.Get("/lumenoApp/file/([0-9]+)/thumbnail",
+               [this](const httplib::Request& req, httplib::Response& res) { File(req, res, true); });
+    server.Get("/static/(.+)",
+               [this](const httplib::Request& req, httplib::Response& res) { Static(req, res); });
+}
+
+void DownloadEndpoint::File(const httplib::Request& req, httplib::Response& res, bool thumbnail) {
+    const auto account = m_context.auth.Check(req, res);
+    if (!account)
+        return;
+    const auto fileId = ParseSize(req.matches[1]);
+    const auto file = fileId ? m_context.catalogs.FindFile(*account, *fileId) : std::nullopt;
+    if (!file || (thumbnail && !file->hasThumbnail)) {
+        res.status = 404;
+        return;
+    }
+    const bool sent =
+        thumbnail ? SendFile(req, res, m_context.layout.FileThumbnail(file->id), "image/jpeg")
+                  : SendFile(req, res, m_context.layout.FileContent(file->id), "application/octet-stream");
+    if (!sent)
+        res.status = 500;
+}
+
+void DownloadEndpoint::Static(const httplib::Request& req, httplib::Response& res) {
+    const std::string relative = req.matches[1];
+    if (!IsSafeRelativePath(relative) ||
+        !SendFile(req, res, m_context.layout.StaticDir() / relative, ContentTypeOf(relative)))
+        res.status = 404;
+}
+
+}  // namespace nimbra::service

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "service/AccountStore.h"
+
+namespace nimbra::service {
+
+// Faults a test asks for through POST /__test/fault (only when the service runs with test hooks).
+class FaultInjector final {
+public:
+    void Register(httplib::Server& server, AccountStore& accounts);
+
+    // Runs before routing: hangs and injected error answers. True when the request was answered.
+    bool Intercept(const httplib::Request& req, httplib::Response& res);
+    // Body bytes after which the next PATCH loses its connection; -1 when none is armed.
+    int64_t TakeDropAfter();
+    // Cuts the TCP connection the request came on, without an answer.
+    static void AbortConnection(const httplib::Request& req);
+
+private:
+    void Configure(const httplib::Request& req);
+
+    std::mutex m_mutex;
+    int64_t m_dropAfterBytes = -1;
+    std::string m_errorPrefix;
+    int m_errorStatus = 0;
+    int m_errorCode = 0;
+    int m_errorCount = 0;  // answers left; < 0 until cleared
+    std::string m_hangPrefix;
+    int64_t m_hangMs = 0;
+    int m_hangCount = 0;
+};
+
+}  // namespace nimbra::service

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace nimbra::service {
+
+struct ServiceOptions {
+    std::filesystem::path dataDir;
+    std::string host = "127.0.0.1";
+    int port = 0;  // 0: any free port
+    bool demo = false;
+    bool testHooks = false;
+    int64_t tokenTtlSeconds = 86400;
+    int64_t defaultQuotaBytes = int64_t{10} << 30;
+    int64_t maxFileBytes = int64_t{64} << 30;  // MaxUploadFilesSize
+    int maxUploadFiles = 100;                  // MaxUploadFilesNumber
+};
+
+}  // namespace nimbra::service

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <string>
+
+#include "service/FaultInjector.h"
+#include "service/ServiceContext.h"
+#include "service/UploadFinisher.h"
+#include "service/UploadLocks.h"
+
+namespace nimbra::service {
+
+// The tus 1.0.0 upload endpoint: core, creation, creation-with-upload, termination, checksum.
+class TusEndpoint final {
+public:
+    static constexpr const char* kPath = "/lumenoApp/share/pc_uploadFileRequest";
+
+    // `faults` is null unless the service runs with test hooks.
+    TusEndpoint(ServiceContext& context, FaultInjector* faults)
+        : m_context(context), m_faults(faults), m_finisher(context) {}
+
+    void Register(httplib::Server& server);
+
+private:
+    void Options(httplib::Response& res);
+    void Create(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
+    void Head(const httplib::Request& req, httplib::Response& res);
+    void Patch(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
+    void Terminate(const httplib::Request& req, httplib::Response& res);
+    void PutThumbnail(const httplib::Request& req, httplib::Response& res,
+                      const httplib::ContentReader& reader);
+
+    // Checks shared by every request: tus version and sign-on. Sets the tus response headers.
+    std::optional<int64_t> Admit(const httplib::Request& req, httplib::Response& res);
+    // Appends the request body at the confirmed offset and finishes the upload when it is complete.
+    void ReceiveBody(const httplib::Request& req, httplib::Response& res,
+                     const httplib::ContentReader& reader, UploadRow& row, bool allowDrop);
+    void AnswerOffset(httplib::Response& res, const UploadRow& row, int status);
+    std::string LocationOf(const httplib::Request& req, const std::string& id) const;
+
+    ServiceContext& m_context;
+    FaultInjector* m_faults;
+    UploadFinisher m_finisher;
+    UploadLocks m_locks;
+};
+
+}  // namespace nimbra::service

@@ -1,0 +1,88 @@
+#include "service/UploadFinisher.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <vector>
+
+#include "service/Digest.h"
+
+namespace nimbra::service {
+
+namespace {
+
+void SyncDirectory(const std::filesystem::path& dir) {
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+}  // namespace
+
+std::string UploadFinisher::WholeFileSha1(const UploadRow& row) {
+    if (row.hashOffset == row.length)
+        if (auto hash = FileSha1::Restore(row.hashState))
+            return hash->HexDigest();
+    // The running hash fell behind (e.g. it was never saved for these bytes): read them back.
+    FileSha1 hash;
+    std::ifstream in(m_context.layout.UploadContent(row.id), std::ios::binary);
+    std::vector<char> buffer(1 << 20);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
+        hash.Update(buffer.data(), static_cast<size_t>(in.gcount()));
+    return hash.HexDigest();
+}
+
+UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
+    const std::string sha1 = WholeFileSha1(row);
+    if (!row.expectedSha1.empty() && Lower(row.expectedSha1) != sha1) {
+        Discard(row);
+        return Result::ChecksumMismatch;
+    }
+    FileRow file;
+    file.accountId = row.accountId;
+    file.catalogId = row.catalogId;
+    file.name = row.filename;
+    file.size = row.length;
+    file.tag = row.tag;
+    file.description = row.description;
+    file.appType = row.appType;
+    file.complexFlag = row.complexFlag;
+    file.complexCid = row.complexCid;
+    file.sha1 = sha1;
+    file.hasThumbnail = row.hasThumbnail;
+
+    const auto& layout = m_context.layout;
+    SqliteTransaction transaction(m_context.db);
+    const int64_t fileId = m_context.catalogs.AddFile(file);
+    m_context.uploads.MarkFinished(row.id, fileId);
+    std::error_code ec;
+    std::filesystem::rename(layout.UploadContent(row.id), layout.FileContent(fileId), ec);
+    if (ec)
+        return Result::Failed;
+    if (row.hasThumbnail)
+        std::filesystem::rename(layout.UploadThumbnail(row.id), layout.FileThumbnail(fileId), ec);
+    SyncDirectory(layout.FileContent(fileId).parent_path());
+    transaction.Commit();
+    row.fileId = fileId;
+    row.offset = row.length;
+    return Result::Done;
+}
+
+void UploadFinisher::Discard(const UploadRow& row) {
+    m_context.uploads.Remove(row.id);
+    std::error_code ec;
+    std::filesystem::remove(m_context.layout.UploadContent(row.id), ec);
+    std::filesystem::remove(m_context.layout.UploadThumbnail(row.id), ec);
+}
+
+}  // namespace nimbra::service

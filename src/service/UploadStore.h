@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "service/SqliteDb.h"
+
+namespace nimbra::service {
+
+struct UploadRow {
+    std::string id;
+    int64_t accountId = 0;
+    int64_t length = 0;
+    int64_t offset = 0;  // bytes confirmed: on disk and synced
+    int64_t catalogId = 0;
+    std::string filename;
+    std::string tag;
+    std::string description;
+    int64_t appType = 0;
+    int64_t complexFlag = 0;
+    std::string complexCid;
+    std::string expectedSha1;  // hex, lower case; empty when the client gave none
+    std::string metadata;      // the Upload-Metadata header as received, echoed on HEAD
+    std::string hashState;     // whole-file SHA-1 state after hashOffset bytes
+    int64_t hashOffset = 0;
+    std::optional<int64_t> fileId;  // set once the upload joined its catalog
+    bool hasThumbnail = false;
+
+    bool Finished() const { return fileId.has_value(); }
+};
+
+// Unfinished and finished tus uploads with their confirmed offsets.
+class UploadStore final {
+public:
+    explicit UploadStore(SqliteDb& db) : m_db(db) {}
+
+    void Insert(const UploadRow& row);
+    std::optional<UploadRow> Find(const std::string& id, int64_t accountId);
+    void SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
+                      int64_t hashOffset);
+    void MarkFinished(const std::string& id, int64_t fileId);
+    void SetThumbnail(const std::string& id);
+    void Remove(const std::string& id);
+    // Bytes promised to unfinished uploads: they count against the quota until they finish or go.
+    int64_t ReservedBytes(int64_t accountId);
+
+private:
+    SqliteDb& m_db;
+};
+
+}  // namespace nimbra::service

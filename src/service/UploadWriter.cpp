@@ -1,0 +1,85 @@
+#include "service/UploadWriter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace nimbra::service {
+
+namespace {
+
+constexpr size_t kBufferBytes = 1 << 20;
+
+}  // namespace
+
+UploadWriter::UploadWriter(const std::filesystem::path& path, int64_t confirmedOffset,
+                           std::optional<FileSha1> hash)
+    : m_startOffset(confirmedOffset),
+      m_offset(confirmedOffset),
+      m_written(confirmedOffset),
+      m_hash(std::move(hash)) {
+    m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd >= 0 && ftruncate(m_fd, confirmedOffset) != 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    m_buffer.reserve(kBufferBytes);
+}
+
+UploadWriter::~UploadWriter() {
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+bool UploadWriter::Append(const char* data, size_t size) {
+    if (m_failed || m_fd < 0)
+        return false;
+    while (size > 0) {
+        const size_t take = std::min(size, kBufferBytes - m_buffer.size());
+        m_buffer.insert(m_buffer.end(), data, data + take);
+        data += take;
+        size -= take;
+        m_offset += static_cast<int64_t>(take);
+        if (m_buffer.size() == kBufferBytes && !Flush())
+            return false;
+    }
+    return true;
+}
+
+bool UploadWriter::Flush() {
+    if (m_hash)
+        m_hash->Update(m_buffer.data(), m_buffer.size());
+    size_t done = 0;
+    while (done < m_buffer.size()) {
+        const ssize_t n = pwrite(m_fd, m_buffer.data() + done, m_buffer.size() - done, m_written);
+        if (n <= 0) {
+            m_failed = true;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+        m_written += n;
+    }
+    m_buffer.clear();
+    return true;
+}
+
+bool UploadWriter::Commit() {
+    if (m_failed || m_fd < 0 || !Flush())
+        return false;
+    if (m_offset != m_startOffset && fdatasync(m_fd) != 0) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+void UploadWriter::Discard() {
+    m_buffer.clear();
+    if (m_fd >= 0 && ftruncate(m_fd, m_startOffset) != 0)
+        m_failed = true;
+    m_offset = m_written = m_startOffset;
+    m_hash.reset();
+}
+
+}  // namespace nimbra::service

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "service/Digest.h"
+
+namespace nimbra::service {
+
+// Appends one request body to an upload's content file. Bytes past the confirmed offset left by an
+// interrupted earlier attempt are cut off first; Commit() makes the new bytes durable before the offset
+// that counts them may be recorded.
+class UploadWriter final {
+public:
+    // `hash` continues the whole-file SHA-1 when it covers exactly the confirmed bytes.
+    UploadWriter(const std::filesystem::path& path, int64_t confirmedOffset, std::optional<FileSha1> hash);
+    ~UploadWriter();
+    UploadWriter(const UploadWriter&) = delete;
+    UploadWriter& operator=(const UploadWriter&) = delete;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    bool Append(const char* data, size_t size);
+    bool Commit();
+    // Drops everything appended since construction.
+    void Discard();
+
+    int64_t Offset() const { return m_offset; }
+    const std::optional<FileSha1>& Hash() const { return m_hash; }
+
+private:
+    bool Flush();
+
+    int m_fd = -1;
+    int64_t m_startOffset;
+    int64_t m_offset;
+    int64_t m_written;  // bytes on disk (the rest waits in m_buffer)
+    std::optional<FileSha1> m_hash;
+    std::vector<char> m_buffer;
+    bool m_failed = false;
+};
+
+}  // namespace nimbra::service

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ServiceFixture.h"
+
+namespace nimbra::service::test {
+namespace {
+
+using RestartAndFaultTest = ServiceFixture;
+
+std::string Pattern(size_t size) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>('a' + (i * 31 + i / 7) % 26);
+    return data;
+}
+
+TEST_F(RestartAndFaultTest, DroppedConnectionKeepsConfirmedBytesAndUploadResumes) {
+    const std::string content = Pattern(300000);
+    auto created = CreateUpload(static_cast<int64_t>(content.size()),
+                                {{"filename", "drop.bin"}, {"sha1", Sha1Hex(content)}});
+    const std::string location = created->get_header_value("Location");
+    ASSERT_EQ(m_client->Post("/__test/fault", httplib::Params{{"dropAfterBytes", "100000"}})->status, 204);
+
+    auto dropped = Patch(location, 0, content);
+    EXPECT_FALSE(dropped) << "the connection should have been cut";
+    m_client = NewClient();
+    auto head = Head(location);
+    EXPECT_EQ(head->get_header_value("Upload-Offset"), "100000");
+
+    auto rest = Patch(location, 100000, content.substr(100000));
+    ASSERT_TRUE(rest);
+    EXPECT_EQ(rest->status, 204);
+    EXPECT_EQ(Download(rest->get_header_value("X-Nimbra-File-Id")), content);
+}
+
+TEST_F(RestartAndFaultTest, DroppedChunkWithChecksumKeepsNothing) {
+    const std::string content = Pattern(50000);
+    auto created = CreateUpload(static_cast<int64_t>(content.size()), {{"filename", "c.bin"}});
+    const std::string location = created->get_header_value("Location");
+    m_client->Post("/__test/fault", httplib::Params{{"dropAfterBytes", "20000"}});
+    EXPECT_FALSE(Patch(location, 0, content, Sha1Base64(content)));
+    m_client = NewClient();
+    EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "0");
+}
+
+TEST_F(RestartAndFaultTest, UnfinishedUploadResumesAfterRestartAndEverythingPersists) {
+    const std::string content = Pattern(200000);
+    m_client->Post("/lumenoApp/catalog/create", Auth(),
+                   httplib::Params{{"parent", "root"}, {"name", "Keep"}});
+    m_client->Put("/lumenoApp/settings/UploadTaskInfo", Auth(), "7,9", "text/plain");
+    auto created =
+        CreateUpload(static_cast<int64_t>(content.size()),
+                     {{"filename", "resume.bin"}, {"sha1", Sha1Hex(content)}}, content.substr(0, 120000));
+    const std::string location = created->get_header_value("Location");
+    ASSERT_EQ(created->get_header_value("Upload-Offset"), "120000");
+
+    StartService();  // a new service on the same data folder
+    EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "120000");
+    auto rest = Patch(location, 120000, content.substr(120000));
+    ASSERT_EQ(rest->status, 204);
+    EXPECT_EQ(Download(rest->get_header_value("X-Nimbra-File-Id")), content);
+    EXPECT_NE(m_client->Get("/lumenoApp/catalog", Auth())->body.find("catalogName=\"Keep\""),
+              std::string::npos);
+    EXPECT_EQ(m_client->Get("/lumenoApp/settings/UploadTaskInfo", Auth())->body, "7,9");
+}
+
+TEST_F(RestartAndFaultTest, BytesPastTheConfirmedOffsetAreCutOnResume) {
+    auto created = CreateUpload(8, {{"filename", "cut.bin"}}, "abcd");
+    const std::string location = created->get_header_value("Location");
+    const std::string id = location.substr(location.rfind('/') + 1);
+    StopService();
+    // A crash between writing and confirming leaves unconfirmed bytes behind.
+    std::filesystem::resize_file(m_dataDir / "uploads" / id, 6);
+    StartService();
+    auto rest = Patch(location, 4, "efgh");
+    EXPECT_EQ(Download(rest->get_header_value("X-Nimbra-File-Id")), "abcdefgh");
+}
+
+TEST_F(RestartAndFaultTest, InjectedErrorAnswersMatchingPathsForTheGivenCount) {
+    ASSERT_EQ(m_client
+                  ->Post("/__test/fault", httplib::Params{{"pathPrefix", kEndpoint},
+                                                          {"errorStatus", "503"},
+                                                          {"errorCode", "8000"},
+                                                          {"count", "2"}})
+                  ->status,
+              204);
+    EXPECT_EQ(m_client->Get("/lumenoApp/catalog", Auth())->status, 200);
+    for (int i = 0; i < 2; ++i) {
+        m_client = NewClient();
+        auto res = CreateUpload(1, {{"filename", "x"}});
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 503);
+        EXPECT_EQ(res->get_header_value("X-Nimbra-Error"), "8000");
+    }
+    m_client = NewClient();
+    EXPECT_EQ(CreateUpload(1, {{"filename", "x"}})->status, 201);
+}
+
+TEST_F(RestartAndFaultTest, HooksAreAbsentUnlessAskedFor) {
+    m_options.testHooks = false;
+    StartService();
+    EXPECT_EQ(m_client->Post("/__test/expire-tokens", "", "")->status, 404);
+    EXPECT_EQ(m_client->Get("/lumenoApp/catalog", Auth())->status, 200);
+}
+
+TEST_F(RestartAndFaultTest, SecondServiceOnTheSamePortFailsToStart) {
+    ServiceOptions options = m_options;
+    options.port = m_service->Port();
+    DiskService second(options);
+    EXPECT_FALSE(second.Start());
+    EXPECT_FALSE(second.LastError().empty());
+}
+
+}  // namespace
+}  // namespace nimbra::service::test
