@@ -7,14 +7,14 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev libgl-dev
   libpugixml-dev libcurl4-openssl-dev libcpp-httplib-dev libssl-dev libsqlite3-dev
-  nettle-dev libminizip-dev zlib1g-dev
+  nettle-dev libminizip-dev zlib1g-dev libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth curl
 )
 # Extra sets, asked for by scripts that need them ("bench", "fuzz").
 for extra in "$@"; do
   case "$extra" in
-    bench) packages+=(nginx-light curl) ;;
+    bench) packages+=(nginx-light curl libvips-tools imagemagick graphicsmagick) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     *) echo "setup-deps: unknown extra set '$extra'" >&2; exit 2 ;;
   esac

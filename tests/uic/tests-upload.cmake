@@ -1,2 +1,4 @@
 # Tests of the upload dialog group and the resizable dialog base; widget tests share GuiTestMain.cpp.
 nimbra_test(resizable_dialog_test GUI SOURCES ResizableDialogTest.cpp GuiTestMain.cpp LIBS nimbra-function)
+nimbra_test(upload_rules_test GUI SOURCES UploadRulesTest.cpp CatalogDocumentTest.cpp MiniatureTest.cpp
+            GuiTestMain.cpp LIBS nimbra-uic nimbra-test-host)
