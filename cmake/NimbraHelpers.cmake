@@ -17,5 +17,6 @@ function(nimbra_test name)
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  # Listed when ctest runs (not at build time), so GUI tests are listed on the offscreen platform too.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()

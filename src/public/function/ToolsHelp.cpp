@@ -186,3 +186,12 @@ std::string CToolsHelp::ConstructFlashXml2(long number, const std::string& text)
     xml.OutOfElem();
     return xml.GetDoc();
 }
+
+bool CToolsHelp::IntoResultElement(CXML& xml) {
+    xml.ResetPos();
+    if (xml.FindElem("result")) {
+        return xml.IntoElem();
+    }
+    xml.ResetPos();
+    return xml.FindElem() && xml.IntoElem() && xml.FindElem("result") && xml.IntoElem();
+}

@@ -9,6 +9,8 @@
 
 #include "host/HostInterfaces.h"
 
+class CXML;
+
 // The host's language interface, fetched on first use and kept.
 extern IORVALang* g_IOrvaLange;
 
@@ -36,6 +38,9 @@ public:
     static std::string ConstructFlashXml(const std::string& function,
                                          const std::vector<std::string>& arguments);
     static std::string ConstructFlashXml2(long number, const std::string& text);
+    // Steps into the service's "result" element, whether it is the document's top element or sits one
+    // level below it (hosts send both forms); false when there is none.
+    static bool IntoResultElement(CXML& xml);
 };
 
 // A host interface of the given type, or null when it is missing or of another type.

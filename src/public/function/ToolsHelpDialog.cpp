@@ -7,6 +7,8 @@
 #include "function/ToolsHelp.h"
 #include "log/LogMacros.h"
 #include "platform/CodePage.h"
+#include "platform/Services.h"
+#include "platform/Shell.h"
 
 namespace {
 
@@ -50,4 +52,12 @@ void CToolsHelp::EnableDlgItem(HWND dialog, int controlId, bool enable) {
     if (QWidget* control = DialogControl(dialog, controlId, "CToolsHelp::EnableDlgItem")) {
         control->setEnabled(enable);
     }
+}
+
+int CToolsHelp::OpenFile(const std::string& path) {
+    if (path.empty()) {
+        return -1;
+    }
+    // The shell falls back to the desktop's "open with" chooser when no program is associated.
+    return Services::GetShell().OpenFile(path) ? 0 : -1;
 }

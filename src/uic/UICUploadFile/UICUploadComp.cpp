@@ -247,12 +247,7 @@ long CUICUploadComp::InitUIP(const std::string& loginDoc) {
     m_strInitParam = loginDoc;
     CXML xml;
     xml.SetDoc(loginDoc);
-    xml.ResetPos();
-    if (!xml.FindElem("result")) {
-        return -1;
-    }
-    xml.IntoElem();
-    if (!xml.FindElem("uploadUrl")) {
+    if (!CToolsHelp::IntoResultElement(xml) || !xml.FindElem("uploadUrl")) {
         return -1;
     }
     std::string host;

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "function/UIClassFactory.h"
 #include "host/Framework.h"
 #include "host/HostIds.h"
 #include "host/IUICUpload.h"
