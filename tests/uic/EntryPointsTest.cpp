@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
 
 #include "TestHost.h"
 #include "host/Framework.h"
@@ -91,6 +96,7 @@ TEST_F(EntryPointsTest, QueryInterfaceHandsOutTheComponentOnlyForItsIdentifier) 
     EXPECT_EQ(Component().queryInterface(&IID_IUICLogin, &list), 0);
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(Component().queryInterface(nullptr, &list), 0);
+    EXPECT_EQ(Component().queryInterface(&IID_IUICUpload, nullptr), 0);
 
     ASSERT_EQ(Component().queryInterface(&IID_IUICUpload, &list), 1);
     ASSERT_EQ(list.size(), 1u);
@@ -100,6 +106,63 @@ TEST_F(EntryPointsTest, QueryInterfaceHandsOutTheComponentOnlyForItsIdentifier) 
     EXPECT_EQ(upload->DoComponent(), 2);
     EXPECT_EQ(upload->CreateComponent(0), -1);
     EXPECT_EQ(upload->IsFileOnUploading(), 0);
+    // Bad input from the host is refused, never a crash.
+    EXPECT_EQ(upload->InitUIP(std::string(8 << 20, '<')), -1);
+    EXPECT_EQ(upload->InitUIP("<result><uploadUrl>" + std::string(1 << 20, 'h') + "</uploadUrl></result>"),
+              -1);
+    EXPECT_EQ(upload->OnEventHandle(0, 0, 0), -1);
+    EXPECT_EQ(upload->OnComponentNotify(3004, 0, 0), 0);
+}
+
+// The component's log so far, for checking which operations a notification reached.
+std::string ComponentLog() {
+    std::ifstream in(std::string(std::getenv("NIMBRA_LOG_DIR")) + "/Nimbra.txt");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(EntryPointsTest, NotificationsReachTheOperationsTheyStandFor) {
+    struct Case {
+        uint32_t id;
+        std::vector<const char*> reached;
+    };
+    const std::vector<Case> cases = {
+        {0x10001, {"Enter CUICUploadComp::Register"}},
+        {0x10002, {"Enter CUICUploadComp::Deregister", "Enter CUICUploadComp::Clean"}},
+        {0x10004, {"Enter CUICUploadComp::Deregister", "Enter CUICUploadComp::Clean"}},
+        {0x10007, {"Enter CUICUploadComp::OnNetworkState"}},
+        {0x10006, {"Enter CUICUploadComp::OnNetworkState"}},
+    };
+    const char* const all[] = {"Enter CUICUploadComp::Register", "Enter CUICUploadComp::Deregister",
+                               "Enter CUICUploadComp::Clean", "Enter CUICUploadComp::OnNetworkState"};
+    for (const Case& c : cases) {
+        const std::string before = ComponentLog();
+        EXPECT_EQ(Component().ntfCallBack(c.id), 0x40000002);
+        const std::string after = ComponentLog();
+        for (const char* operation : all) {
+            const bool expected =
+                std::find(c.reached.begin(), c.reached.end(), std::string_view(operation)) != c.reached.end();
+            EXPECT_EQ(Count(after, operation) - Count(before, operation), expected ? 1u : 0u)
+                << std::hex << c.id << " " << operation;
+        }
+    }
+    // Deregistration and unknown ids reach nothing.
+    for (uint32_t id : {0x10001000u, 0x12345u}) {
+        const std::string before = ComponentLog();
+        EXPECT_EQ(Component().ntfCallBack(id), 0x40000002);
+        const std::string after = ComponentLog();
+        for (const char* operation : all) {
+            EXPECT_EQ(Count(after, operation), Count(before, operation))
+                << std::hex << id << " " << operation;
+        }
+    }
 }
 
 TEST_F(EntryPointsTest, NotificationsAreAnsweredForEveryId) {
@@ -146,9 +209,17 @@ TEST_F(EntryPointsTest, UninitializeSubscribesTheDeregistrationOnceMore) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The component logs into its own folder, read back by the tests.
+    char logDir[] = "/tmp/nimbra-entry-points-XXXXXX";
+    if (!mkdtemp(logDir)) {
+        return 1;
+    }
+    setenv("NIMBRA_LOG_DIR", logDir, 1);
     QApplication app(argc, argv);
     testhost::TestHost host;
     g_host = &host;
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    std::filesystem::remove_all(logDir);
+    return result;
 }
