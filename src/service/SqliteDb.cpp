@@ -31,7 +31,7 @@ CREATE TABLE IF NOT EXISTS uploads(
   catalog_id INTEGER NOT NULL, filename TEXT NOT NULL, tag TEXT NOT NULL, description TEXT NOT NULL,
   app_type INTEGER NOT NULL, complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL,
   expected_sha1 TEXT NOT NULL, metadata TEXT NOT NULL, hash_state BLOB, hash_offset INTEGER NOT NULL,
-  file_id INTEGER, has_thumbnail INTEGER NOT NULL DEFAULT 0, created_at INTEGER NOT NULL);
+  file_id INTEGER, created_at INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS settings(
   account_id INTEGER NOT NULL, name TEXT NOT NULL, value BLOB NOT NULL, PRIMARY KEY(account_id, name));
 PRAGMA user_version = 1;

@@ -1,7 +1,5 @@
 #include "service/TusEndpoint.h"
 
-#include <fstream>
-
 #include "service/Digest.h"
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
@@ -359,13 +357,6 @@ void TusEndpoint::PutThumbnail(const httplib::Request& req, httplib::Response& r
         CloseAfterAnswer(req, res);
         return;
     }
-    // A thumbnail arriving while the last bytes are being finished would miss the file.
-    const auto lease = m_locks.TryAcquire(row->id);
-    if (!lease) {
-        res.status = 423;
-        CloseAfterAnswer(req, res);
-        return;
-    }
     std::string body;
     bool tooLarge = false;
     const bool complete = reader([&](const char* data, size_t size) {
@@ -387,23 +378,8 @@ void TusEndpoint::PutThumbnail(const httplib::Request& req, httplib::Response& r
     if (body.size() < 4 || body.compare(0, 3, "\xFF\xD8\xFF") != 0)
         return ReplyError(res, 400, kErrorRefused);
 
-    const auto target = row->fileId ? m_context.layout.FileThumbnail(*row->fileId)
-                                    : m_context.layout.UploadThumbnail(row->id);
-    const auto temporary = std::filesystem::path(target.string() + ".tmp");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(body.data(), static_cast<std::streamsize>(body.size()));
-        if (!out.flush())
-            return ReplyError(res, 500, kErrorServerFailure);
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (ec)
+    if (!m_finisher.AttachThumbnail(row->id, *account, body))
         return ReplyError(res, 500, kErrorServerFailure);
-    if (row->fileId)
-        m_context.catalogs.SetFileThumbnail(*row->fileId);
-    else
-        m_context.uploads.SetThumbnail(row->id);
     res.status = 204;
 }
 

@@ -59,23 +59,52 @@ UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
     file.complexFlag = row.complexFlag;
     file.complexCid = row.complexCid;
     file.sha1 = sha1;
-    file.hasThumbnail = row.hasThumbnail;
 
     const auto& layout = m_context.layout;
+    // The transaction holds the database lock: AttachThumbnail sees the upload either before (and leaves
+    // its picture where this finds it) or after (and moves the picture itself).
     SqliteTransaction transaction(m_context.db);
+    file.hasThumbnail = std::filesystem::exists(layout.UploadThumbnail(row.id));
     const int64_t fileId = m_context.catalogs.AddFile(file);
     m_context.uploads.MarkFinished(row.id, fileId);
     std::error_code ec;
     std::filesystem::rename(layout.UploadContent(row.id), layout.FileContent(fileId), ec);
     if (ec)
         return Result::Failed;
-    if (row.hasThumbnail)
+    if (file.hasThumbnail)
         std::filesystem::rename(layout.UploadThumbnail(row.id), layout.FileThumbnail(fileId), ec);
     SyncDirectory(layout.FileContent(fileId).parent_path());
     transaction.Commit();
     row.fileId = fileId;
     row.offset = row.length;
     return Result::Done;
+}
+
+bool UploadFinisher::AttachThumbnail(const std::string& uploadId, int64_t accountId,
+                                     const std::string& jpeg) {
+    const auto& layout = m_context.layout;
+    const auto staged = std::filesystem::path(layout.UploadThumbnail(uploadId).string() + ".tmp");
+    {
+        std::ofstream out(staged, std::ios::binary | std::ios::trunc);
+        out.write(jpeg.data(), static_cast<std::streamsize>(jpeg.size()));
+        if (!out.flush())
+            return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(staged, layout.UploadThumbnail(uploadId), ec);
+    if (ec)
+        return false;
+    auto lock = m_context.db.Lock();
+    const auto row = m_context.uploads.Find(uploadId, accountId);
+    if (!row)
+        return false;
+    if (!row->fileId)
+        return true;
+    std::filesystem::rename(layout.UploadThumbnail(uploadId), layout.FileThumbnail(*row->fileId), ec);
+    if (ec)
+        return false;
+    m_context.catalogs.SetFileThumbnail(*row->fileId);
+    return true;
 }
 
 void UploadFinisher::Discard(const UploadRow& row) {

@@ -14,6 +14,8 @@ public:
 
     // On Done, row.fileId is set; on ChecksumMismatch the upload and its bytes are gone.
     Result Finish(UploadRow& row);
+    // Stores a JPEG thumbnail for the upload, or for its file once finished; safe while Finish runs.
+    bool AttachThumbnail(const std::string& uploadId, int64_t accountId, const std::string& jpeg);
     // Removes an unfinished upload with its bytes and thumbnail.
     void Discard(const UploadRow& row);
 

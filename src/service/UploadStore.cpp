@@ -35,7 +35,7 @@ std::optional<UploadRow> UploadStore::Find(const std::string& id, int64_t accoun
     auto stmt = m_db.Prepare(
         "SELECT id, account_id, length, offset, catalog_id, filename, tag, description, app_type, "
         "complex_flag, "
-        "complex_cid, expected_sha1, metadata, hash_state, hash_offset, file_id, has_thumbnail FROM uploads "
+        "complex_cid, expected_sha1, metadata, hash_state, hash_offset, file_id FROM uploads "
         "WHERE id = ? AND account_id = ?");
     stmt.Bind(1, id).Bind(2, accountId);
     if (!stmt.Step())
@@ -58,7 +58,6 @@ std::optional<UploadRow> UploadStore::Find(const std::string& id, int64_t accoun
     row.hashOffset = stmt.Int(14);
     if (!stmt.IsNull(15))
         row.fileId = stmt.Int(15);
-    row.hasThumbnail = stmt.Int(16) != 0;
     return row;
 }
 
@@ -79,11 +78,6 @@ void UploadStore::MarkFinished(const std::string& id, int64_t fileId) {
         .Bind(1, fileId)
         .Bind(2, id)
         .Run();
-}
-
-void UploadStore::SetThumbnail(const std::string& id) {
-    auto lock = m_db.Lock();
-    m_db.Prepare("UPDATE uploads SET has_thumbnail = 1 WHERE id = ?").Bind(1, id).Run();
 }
 
 void UploadStore::Remove(const std::string& id) {

@@ -25,7 +25,6 @@ struct UploadRow {
     std::string hashState;     // whole-file SHA-1 state after hashOffset bytes
     int64_t hashOffset = 0;
     std::optional<int64_t> fileId;  // set once the upload joined its catalog
-    bool hasThumbnail = false;
 
     bool Finished() const { return fileId.has_value(); }
 };
@@ -40,7 +39,6 @@ public:
     void SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
                       int64_t hashOffset);
     void MarkFinished(const std::string& id, int64_t fileId);
-    void SetThumbnail(const std::string& id);
     void Remove(const std::string& id);
     // Bytes promised to unfinished uploads: they count against the quota until they finish or go.
     int64_t ReservedBytes(int64_t accountId);
