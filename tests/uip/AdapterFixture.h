@@ -8,25 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "RecordingCallBack.h"
 #include "ScriptedEngine.h"
-#include "function/IUIPCallBack.h"
 #include "uip/UIPUpload/ClassRegistry.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/UIPUploadComp.h"
-
-// One report as the UI component received it, copied during the call as a receiver must.
-struct RecordedEvent {
-    long id = 0;
-    LPARAM lParam = 0;
-    FileInfoList batch;  // events 1 and 6
-    tagFileInfo record;  // events 2 to 5
-};
-
-class RecordingCallBack final : public IUIPCallBack {
-public:
-    long OnCallBackEvent(long eventId, WPARAM wParam, LPARAM lParam) override;
-    std::vector<RecordedEvent> events;
-};
 
 // Text as UTF-8 bytes (the engine's side), whatever the narrow literal code page of this file.
 std::string Utf8(const char8_t* text);
