@@ -2,3 +2,7 @@
 nimbra_test(resizable_dialog_test GUI SOURCES ResizableDialogTest.cpp GuiTestMain.cpp LIBS nimbra-function)
 nimbra_test(upload_rules_test GUI SOURCES UploadRulesTest.cpp CatalogDocumentTest.cpp MiniatureTest.cpp
             GuiTestMain.cpp LIBS nimbra-uic nimbra-test-host)
+find_package(Qt6 QUIET COMPONENTS Test)
+if(TARGET Qt6::Test)
+  nimbra_test(upload_controls_test GUI SOURCES UploadControlsTest.cpp GuiTestMain.cpp LIBS nimbra-uic Qt6::Test)
+endif()

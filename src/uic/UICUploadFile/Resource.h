@@ -11,4 +11,86 @@ enum DialogId {
 
 // --- Upload dialog controls ---
 
+// Upload dialog (10001).
+enum UploadControlId {
+    IDC_STATIC_UPLOAD_BANNER = 10554,
+    IDC_STATIC_GOALCATALOG = 10533,
+    IDC_COMBO_GOALCATALOG = 10548,
+    IDC_BUTTON_CHOOSE = 10550,
+    IDC_BUTTON_CATALOG = 10555,
+    IDC_STATIC_LIST_CAPTION = 10532,
+    IDC_LIST_UPLOAD = 10987,
+    IDC_STATIC_TAG_HINT = 10515,
+    IDC_STATIC_TAG_ICON = 10539,
+    IDC_RICHEDIT_TAG = 10516,
+    IDC_STATIC_DESCRIPTION_HINT = 10514,
+    IDC_EDIT_DESCRIPTION = 10300,
+    IDC_STATIC_SPARESIZE = 10545,
+    IDC_STATIC_UPLOADSIZE = 10546,
+    IDC_STATIC_SIZEERROR = 10547,
+    IDC_BUTTON_UPLOAD = 10104,
+    IDC_BUTTON_CANECL = 10528,
+    IDC_SPLITTER_HOR = 10990,
+    IDC_SPLITTER_VER = 10991,
+    IDC_COMBO_DROPBUTTON = 3689,
+};
+
+// Icons of the upload file list: folder marker and the delete button's normal, hot and pressed faces.
+enum UploadIconId {
+    IDI_ICON_FOLDER = 10067,
+    IDI_ICON_DELETE = 10054,
+    IDI_ICON_DELETE_HOT = 10055,
+    IDI_ICON_DELETE_DOWN = 10056,
+};
+
 // --- Transfer list, floating window and progress bar controls ---
+
+// The upload progress bar's template.
+enum ProgressDialogId {
+    IDD_DIALOG_PROGRESS = 10025,
+};
+
+// Transfer list (10026).
+enum TransmitControlId {
+    IDC_LIST_SHOW = 10610,
+    IDC_PANEL_TOP = 10600,
+    IDC_PANEL_LEFT = 10601,
+    IDC_BUTTON_START = 10700,
+    IDC_BUTTON_PAUSE = 10701,
+    IDC_BUTTON_DELETE = 10702,
+    IDC_VIEW_DOWNLOADING = 10710,
+    IDC_VIEW_DOWNLOADED = 10711,
+    IDC_VIEW_UPLOADING = 10712,
+    IDC_VIEW_UPLOADED = 10713,
+    IDC_STATIC_TRANSMIT = 10542,
+    IDC_STATIC_TRANSMIT_ERROR = 10546,
+    IDC_FRAME_TRANSMIT_LEFT = 10544,
+    IDC_FRAME_TRANSMIT_LIST = 10545,
+};
+
+// Transfer list menu commands; the floating window uses 10503 and 10504.
+enum TransmitCommandId {
+    ID_TRANSMIT_DELETE = 10501,
+    ID_TRANSMIT_OPEN = 10503,
+    ID_SUSPEND_HIDE = 10504,
+    ID_TRANSMIT_START = 10505,
+    ID_TRANSMIT_PAUSE = 10506,
+    ID_TRANSMIT_SELECTALL = 10507,
+    ID_TRANSMIT_STARTALL = 10508,
+    ID_TRANSMIT_PAUSEALL = 10509,
+    ID_TRANSMIT_DELETEALL = 10510,
+};
+
+// Floating window (10027).
+enum SuspendControlId {
+    IDC_STATIC_SUSPEND_UPLOAD = 10543,
+    IDC_STATIC_SUSPEND_DOWNLOAD = 10544,
+    IDC_STATIC_SUSPEND_LOGO = 10545,
+};
+
+// Upload progress bar (10025).
+enum ProgressControlId {
+    IDC_PROGRESS_UPLOAD = 10535,
+    IDC_STATIC_PROGRESS_TEXT = 10536,
+    IDC_BUTTON_PROGRESS_CLOSE = 10537,
+};

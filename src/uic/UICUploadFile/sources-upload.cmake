@@ -4,6 +4,10 @@ list(APPEND NIMBRA_UIC_SOURCES
   ContentType.cpp
   Miniature.cpp
   ThumbnailMaker.cpp
+  UICComboEdit.cpp
+  UICComboTreeCtrl.cpp
+  UICTreeDropList.cpp
+  UICUpLoadListCtrl.cpp
   UploadRules.cpp)
 
 # Thumbnails of JPEG and TIFF pictures are made with libvips (shrink-on-load). nimbra-uic is created
