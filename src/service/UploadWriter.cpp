@@ -10,6 +10,8 @@ namespace nimbra::service {
 namespace {
 
 constexpr size_t kBufferBytes = 1 << 20;
+// Written-back ranges start this often, so that the sync before the answer has little left to do.
+constexpr int64_t kWritebackBytes = int64_t{8} << 20;
 
 }  // namespace
 
@@ -61,6 +63,10 @@ bool UploadWriter::Flush() {
         m_written += n;
     }
     m_buffer.clear();
+    if (m_written - m_writebackFrom >= kWritebackBytes) {
+        sync_file_range(m_fd, m_writebackFrom, m_written - m_writebackFrom, SYNC_FILE_RANGE_WRITE);
+        m_writebackFrom = m_written;
+    }
     return true;
 }
 
@@ -78,7 +84,7 @@ void UploadWriter::Discard() {
     m_buffer.clear();
     if (m_fd >= 0 && ftruncate(m_fd, m_startOffset) != 0)
         m_failed = true;
-    m_offset = m_written = m_startOffset;
+    m_offset = m_written = m_writebackFrom = m_startOffset;
     m_hash.reset();
 }
 

@@ -37,6 +37,7 @@ private:
     int64_t m_startOffset;
     int64_t m_offset;
     int64_t m_written;  // bytes on disk (the rest waits in m_buffer)
+    int64_t m_writebackFrom;
     std::optional<FileSha1> m_hash;
     std::vector<char> m_buffer;
     bool m_failed = false;
