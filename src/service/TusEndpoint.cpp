@@ -160,7 +160,7 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
         m_context.uploads.Insert(row);
         transaction.Commit();
     }
-    const auto lease = m_locks.TryAcquire(row.id);
+    const auto lease = m_locks.Acquire(row.id);
     res.set_header("Location", LocationOf(req, row.id));
     if (HasBody(req) && IsOctetStream(req)) {
         ReceiveBody(req, res, reader, row, false);
@@ -206,7 +206,7 @@ void TusEndpoint::Patch(const httplib::Request& req, httplib::Response& res,
     auto row = m_context.uploads.Find(req.matches[1], *account);
     if (!row)
         return refuse(404);
-    const auto lease = m_locks.TryAcquire(row->id);
+    const auto lease = m_locks.Acquire(row->id);
     if (!lease)
         return refuse(423);
     if (!IsOctetStream(req))
@@ -333,7 +333,7 @@ void TusEndpoint::Terminate(const httplib::Request& req, httplib::Response& res)
         res.status = 404;
         return;
     }
-    const auto lease = m_locks.TryAcquire(row->id);
+    const auto lease = m_locks.Acquire(row->id);
     if (!lease) {
         res.status = 423;
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <string>
@@ -22,11 +24,13 @@ public:
         std::string m_id;
     };
 
-    // An empty lease when another request holds the upload.
-    Lease TryAcquire(const std::string& id);
+    // Waits a little for a request that still holds the upload (a client that reconnects at once after
+    // losing its connection arrives while the old request is winding down); empty lease on timeout.
+    Lease Acquire(const std::string& id, std::chrono::milliseconds patience = std::chrono::seconds(3));
 
 private:
     std::mutex m_mutex;
+    std::condition_variable m_released;
     std::set<std::string> m_busy;
 };
 

@@ -32,7 +32,7 @@ TEST_F(RestartAndFaultTest, DroppedConnectionKeepsConfirmedBytesAndUploadResumes
     auto rest = Patch(location, 100000, content.substr(100000));
     ASSERT_TRUE(rest);
     EXPECT_EQ(rest->status, 204);
-    EXPECT_EQ(Download(rest->get_header_value("X-Nimbra-File-Id")), content);
+    EXPECT_TRUE(Download(rest->get_header_value("X-Nimbra-File-Id")) == content);
 }
 
 TEST_F(RestartAndFaultTest, DroppedChunkWithChecksumKeepsNothing) {
@@ -60,7 +60,7 @@ TEST_F(RestartAndFaultTest, UnfinishedUploadResumesAfterRestartAndEverythingPers
     EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "120000");
     auto rest = Patch(location, 120000, content.substr(120000));
     ASSERT_EQ(rest->status, 204);
-    EXPECT_EQ(Download(rest->get_header_value("X-Nimbra-File-Id")), content);
+    EXPECT_TRUE(Download(rest->get_header_value("X-Nimbra-File-Id")) == content);
     EXPECT_NE(m_client->Get("/lumenoApp/catalog", Auth())->body.find("catalogName=\"Keep\""),
               std::string::npos);
     EXPECT_EQ(m_client->Get("/lumenoApp/settings/UploadTaskInfo", Auth())->body, "7,9");
