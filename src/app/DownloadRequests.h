@@ -1,0 +1,21 @@
+#pragma once
+// The download request documents the host hands the upload component (UTF-8 here; the caller converts).
+
+#include <string>
+#include <vector>
+
+namespace nimbra::app {
+
+struct DownloadItem {
+    std::string url;
+    std::string name;
+};
+
+// <DownloadList><File url=".." name=".."/></DownloadList>
+std::string DownloadFileDocument(const DownloadItem& item);
+// <DownloadFiles><DownloadList><File .../>...</DownloadList></DownloadFiles>
+std::string DownloadFilesDocument(const std::vector<DownloadItem>& items);
+// <DownloadFolder Folder=".."><DownloadList><File .../>...</DownloadList></DownloadFolder>
+std::string DownloadFolderDocument(const std::string& folder, const std::vector<DownloadItem>& items);
+
+}  // namespace nimbra::app

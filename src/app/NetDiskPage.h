@@ -1,0 +1,78 @@
+#pragma once
+// The network-disk page (IUICNetDisk): the catalog tree and the files of the chosen catalog, the buttons
+// that call the upload component, drops of files and folders, and the page's side of the Flash channel.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QWidget>
+#include <vector>
+
+#include "HostObject.h"
+#include "HostSession.h"
+#include "NetDiskRequests.h"
+#include "ServiceDocuments.h"
+
+namespace nimbra::app {
+
+class NetDiskPage final : public QWidget, public HostComponent<IUICNetDisk>, public NetDiskActions {
+    Q_OBJECT
+public:
+    explicit NetDiskPage(HostSession& session, QWidget* parent = nullptr);
+
+    // IUICNetDisk
+    HWND GetComponentHwnd() override { return this; }
+    long CallFlash(const std::string& request, std::string& reply) override;
+    void ShowSpaceInsufficient() override;
+
+    // NetDiskActions
+    void Refresh(const std::string& refreshId) override;
+    void CreateCatalog(const std::string& parentId, const std::string& name) override;
+    void ChooseTarget(const std::string& catalogId, bool shared) override;
+
+    // Reads the catalog tree and the files of the chosen catalog from the service again.
+    bool Reload();
+    bool SelectCatalog(const std::string& catalogId);
+    std::string CurrentCatalogId() const;
+    const std::vector<DiskFile>& Files() const { return m_files; }
+
+    // The component's operations; each shows "not available" when the component cannot do it yet.
+    long ShowUploadDialog();
+    long UploadToCurrent(const QStringList& files, const QStringList& folders);
+    long ShowTransfers();
+    long DownloadSelection();
+
+    // Offline, the buttons and drops are off and a notice says why; the caller reloads when back.
+    void SetOnline(bool online);
+    void Retranslate();
+    // The notice shown above the lists (empty when none).
+    QString Notice() const { return m_notice->isHidden() ? QString() : m_notice->text(); }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void ShowNotice(const QString& text);
+    void ShowNotAvailable(const QString& feature);
+    void FillTree(const std::vector<CatalogNode>& nodes);
+    bool LoadFiles();
+    // The catalog document with the current catalog marked, in the component's code page; empty on failure.
+    std::string UploadDocument();
+    void ChooseFilesToUpload();
+
+    HostSession& m_session;
+    QLabel* m_notice;
+    QPushButton* m_upload;
+    QPushButton* m_uploadHere;
+    QPushButton* m_transfers;
+    QPushButton* m_download;
+    QPushButton* m_refresh;
+    QTreeWidget* m_tree;
+    QTableWidget* m_table;
+    QLabel* m_dropHint;
+    std::vector<DiskFile> m_files;
+};
+
+}  // namespace nimbra::app

@@ -1,0 +1,152 @@
+// The main window and the network-disk page against a real nimbra-diskd, without the component: the
+// Flash requests are acted on, the component's absence is said plainly, skins switch the style sheet.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <memory>
+
+#include "EmbeddedService.h"
+#include "FlashRequest.h"
+#include "HostSession.h"
+#include "MainWindow.h"
+#include "function/ToolsHelp.h"
+#include "platform/CodePage.h"
+
+using namespace nimbra::app;
+
+namespace {
+
+QApplication& GuiApp() {
+    static int argc = 1;
+    static char name[] = "host-windows-test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// A program folder with the shipped language files and skins, but without the component.
+void CopyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+class HostWindowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        GuiApp();
+        programDir = std::make_unique<QTemporaryDir>();
+        CopyFolder(NIMBRA_RES_DIR "/lang", programDir->filePath("lang"));
+        CopyFolder(NIMBRA_RES_DIR "/skins", programDir->filePath("skins"));
+        service = std::make_unique<EmbeddedService>();
+        ASSERT_TRUE(service->Start(NIMBRA_DISKD_PATH, programDir->filePath("disk"), {"--demo"}))
+            << service->Error().toStdString();
+    }
+    static void TearDownTestSuite() {
+        service.reset();
+        programDir.reset();
+    }
+    void SetUp() override {
+        session = std::make_unique<HostSession>(programDir->path().toStdString() + "/", "en");
+        EXPECT_EQ(session->LoadComponent(), nullptr);
+        window = std::make_unique<MainWindow>(*session);
+        std::string error;
+        ASSERT_TRUE(session->SignIn(service->BaseUrl().toStdString(), "demo", "demo", error)) << error;
+        window->ShowSignedIn();
+    }
+    void TearDown() override {
+        session->SignOut();
+        window.reset();
+        session.reset();
+    }
+    std::string CatalogIdNamed(const std::string& utf8Name) {
+        std::string error;
+        const auto nodes = session->Disk().Catalogs(error);
+        const auto found = std::find_if(nodes->begin(), nodes->end(),
+                                        [&](const CatalogNode& node) { return node.name == utf8Name; });
+        return found == nodes->end() ? std::string() : found->id;
+    }
+
+    static std::unique_ptr<QTemporaryDir> programDir;
+    static std::unique_ptr<EmbeddedService> service;
+    std::unique_ptr<HostSession> session;
+    std::unique_ptr<MainWindow> window;
+};
+
+std::unique_ptr<QTemporaryDir> HostWindowsTest::programDir;
+std::unique_ptr<EmbeddedService> HostWindowsTest::service;
+
+TEST_F(HostWindowsTest, WithoutTheComponentEveryUploadFeatureSaysSoAndTheHostGoesOn) {
+    NetDiskPage& page = window->Page();
+    EXPECT_FALSE(session->ComponentError().empty());
+    EXPECT_EQ(page.ShowUploadDialog(), -1);
+    const QString missing = session->Texts().Host("IDS_HOST_COMPONENT_MISSING");
+    EXPECT_EQ(page.Notice(), missing);
+    EXPECT_EQ(page.ShowTransfers(), -1);
+    EXPECT_EQ(page.UploadToCurrent({"/etc/hostname"}, {}), -1);
+    EXPECT_EQ(page.DownloadSelection(), -1);
+    EXPECT_EQ(page.Notice(), missing);
+    // The page itself still works.
+    EXPECT_TRUE(page.Reload());
+    EXPECT_EQ(page.CurrentCatalogId(), "root");
+    EXPECT_FALSE(page.Files().empty());
+}
+
+TEST_F(HostWindowsTest, CatalogCreationRequestCreatesTheCatalogAndTheTreeShowsIt) {
+    NetDiskPage& page = window->Page();
+    const std::string request = CToolsHelp::ConstructFlashXml2(
+        kFlashCreateCatalog, "<data><strPath>从文件夹上传</strPath><parent>10000000000011</parent></data>");
+    std::string reply;
+    ASSERT_EQ(page.CallFlash(request, reply), 0);
+    const std::string id = CatalogIdNamed(Gb18030ToUtf8("从文件夹上传"));
+    ASSERT_FALSE(id.empty());
+    QApplication::processEvents();
+    EXPECT_TRUE(page.SelectCatalog(id));
+}
+
+TEST_F(HostWindowsTest, RefreshAndTargetChoiceAreActedOn) {
+    NetDiskPage& page = window->Page();
+    const std::string created = session->Disk().CreateCatalog("root", "made elsewhere");
+    ASSERT_NE(created, kCatalogNotCreated);
+    EXPECT_FALSE(page.SelectCatalog(created));
+    std::string reply;
+    ASSERT_EQ(page.CallFlash(CToolsHelp::ConstructFlashXml2(kFlashRefresh, "-1"), reply), 0);
+    ASSERT_EQ(page.CallFlash(CToolsHelp::ConstructFlashXml2(
+                                 300001, "<data><targetid isshared=\"0\">" + created + "</targetid></data>"),
+                             reply),
+              0);
+    EXPECT_EQ(page.CurrentCatalogId(), created);
+    EXPECT_EQ(page.CallFlash("<invoke/>", reply), -1);
+}
+
+TEST_F(HostWindowsTest, SpaceNoticeAndUploadingFileReachTheUser) {
+    window->Page().ShowSpaceInsufficient();
+    EXPECT_EQ(window->Page().Notice(), session->Texts().Host("IDS_HOST_SPACE_INSUFFICIENT"));
+    std::string reply;
+    ASSERT_EQ(window->CallFlash(CToolsHelp::ConstructFlashXml("UploadingFile", {"报告.txt"}), reply), 0);
+    EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(QString::fromUtf8(Gb18030ToUtf8("报告.txt"))));
+    EXPECT_EQ(window->CallFlash(CToolsHelp::ConstructFlashXml2(1, "x"), reply), -1);
+}
+
+TEST_F(HostWindowsTest, ApplySkinSwitchesTheStyleSheetOnlyToAnInstalledSkin) {
+    qApp->setStyleSheet({});
+    EXPECT_EQ(window->ApplySkin(3), -1);
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+    // A downloaded skin, as the component unpacks it, wins over nothing installed.
+    QDir().mkpath(programDir->filePath("skin/apple"));
+    QFile sheet(programDir->filePath("skin/apple/skin.qss"));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("QWidget { color: #123456; }");
+    sheet.close();
+    EXPECT_EQ(window->ApplySkin(3), 0);
+    EXPECT_EQ(qApp->styleSheet(), "QWidget { color: #123456; }");
+    EXPECT_EQ(window->ApplySkin(0), 0);
+    EXPECT_TRUE(qApp->styleSheet().contains("blue"));
+}
+
+}  // namespace
