@@ -2,6 +2,11 @@
 // The engine adapter: the one object that holds the transfer engine. It binds the engine to the signed-in
 // account, creates and steers the engine's tasks for the UI component, and reports new upload batches and
 // downloads back through IUIPCallBack. Texts are GB18030 on this side and UTF-8 on the engine's.
+//
+// Reports, delivered synchronously before the reporting operation returns:
+//   StartUpload: event 1, or 6 for a folder batch (kind 1); wParam = const FileInfoList*; lParam = 0.
+//   DownloadFile: event 3, 4 or 5 for those kinds, else 2; wParam = const tagFileInfo*; lParam = its value.
+// Both pointers are valid only during the call: the receiver copies what it keeps.
 
 #include <cstdint>
 #include <initializer_list>
