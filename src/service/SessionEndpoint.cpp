@@ -13,8 +13,14 @@ void SessionEndpoint::Register(httplib::Server& server) {
 void SessionEndpoint::Login(const httplib::Request& req, httplib::Response& res) {
     const std::string account = req.get_param_value("account");
     const auto accountId = m_context.accounts.Verify(account, req.get_param_value("password"));
-    if (!accountId)
-        return ReplyError(res, 403, kErrorBadLogin);
+    if (!accountId) {
+        // Same document shape as a success, so that a client's cursor finds the code where it looks.
+        pugi::xml_document doc;
+        AppendResult(doc, kErrorBadLogin, true);
+        ReplyXml(res, doc, 403);
+        res.set_header("X-Nimbra-Error", std::to_string(kErrorBadLogin));
+        return;
+    }
     const std::string token = m_context.accounts.IssueToken(*accountId, m_context.options.tokenTtlSeconds);
     pugi::xml_document doc;
     pugi::xml_node result = AppendResult(doc, 0, true);
