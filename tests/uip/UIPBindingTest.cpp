@@ -57,12 +57,12 @@ TEST_F(AdapterTest, EmptyProxyGlobalsStillReachTheEngine) {
     EXPECT_EQ(0, m_adapter.InitUIPComp());
     EXPECT_THAT(m_engine->calls,
                 ElementsAre("ProxyAddr(,0)", "ProxyNameAndPwd(,)", testing::StartsWith("Init(")));
-}
 
-TEST_F(AdapterTest, NonNumericProxyPortIsZero) {
     m_globals->variables[OrvULD::D_GLOBAL_PROXYPORT] = "port";
+    EXPECT_EQ(0, m_adapter.Clean());
+    m_engine->calls.clear();
     EXPECT_EQ(0, m_adapter.InitUIPComp());
-    EXPECT_EQ("ProxyAddr(,0)", m_engine->calls.front());
+    EXPECT_EQ("ProxyAddr(,0)", m_engine->calls.at(0)) << "a port that is no number is 0";
 }
 
 TEST_F(AdapterTest, SecondInitDoesNotTouchTheEngine) {
@@ -90,13 +90,21 @@ TEST_F(AdapterTest, EngineInitReturningFailureIsLogged) {
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::InitUIPComp, Info = hResult为空, 错误"));
 }
 
-TEST_F(AdapterTest, NoEngineClassMeansNoBinding) {
+TEST_F(AdapterTest, NoEngineClassMeansNoBindingAndNoTasks) {
     RevokeClassFactory(OrvULD::CLSID_OrvUpLoad);
     EXPECT_EQ(-1, m_adapter.InitUIPComp());
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::InitUIPComp, Info = hResult为空, 错误"));
     EXPECT_EQ(0, m_adapter.GetUIPState());
     EXPECT_EQ(-1, m_adapter.SyncUploadTask());
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::SyncUploadTask, error = m_spUpload为空, 错误"));
+    UploadFileList files;
+    FileInfoMap tasks;
+    EXPECT_EQ(-1, m_adapter.StartUpload(files, tagUploadInfo{}, 0));
+    EXPECT_EQ(-1, m_adapter.GetTaskList(1, tasks));
+    EXPECT_EQ(-1, m_adapter.DownloadFile("u", "p", -1, 0));
+    EXPECT_EQ(-1, m_adapter.PauseTask(1, 1));
+    EXPECT_TRUE(m_engine->calls.empty());
+    EXPECT_TRUE(m_callBack.events.empty());
 }
 
 TEST_F(AdapterTest, MissingGlobalsFailTheBinding) {

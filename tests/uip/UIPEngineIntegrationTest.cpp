@@ -1,6 +1,6 @@
 // The adapter driving the real engine libraries (loaded by file name through the activation table) against
-// a real nimbra-diskd on 127.0.0.1: batches started, listed, followed, paused, resumed and deleted, and
-// downloads reported by their kind.
+// a real nimbra-diskd on 127.0.0.1: batches started, listed, followed, paused, resumed and deleted, and a
+// download reported, followed and deleted.
 
 #include <dlfcn.h>
 #include <gmock/gmock.h>
@@ -230,7 +230,7 @@ TEST_F(UIPEngineIntegrationTest, BatchIsStartedListedFollowedAndDeleted) {
     EXPECT_EQ(files[1].strFileID, last[0].strFileID);
 }
 
-TEST_F(UIPEngineIntegrationTest, UploadIsPausedAndResumed) {
+TEST_F(UIPEngineIntegrationTest, UploadIsPausedResumedAndDownloadedAgain) {
     const fs::path big = m_dir / "big.bin";
     const std::string bytes = WriteRandomFile(big, 40 * kMB, 3);
     // The first append is held back long enough to pause the task while it is under way.
@@ -273,35 +273,14 @@ TEST_F(UIPEngineIntegrationTest, UploadIsPausedAndResumed) {
     EXPECT_EQ(100, percent);
     EXPECT_EQ(bytes.size(), download.ullFileSize) << "a 40 MB download's percentage is computed in 64 bits";
     EXPECT_EQ(bytes, ReadFile(target));
-}
-
-TEST_F(UIPEngineIntegrationTest, DownloadKindsAreReportedAsTheirOwnEvents) {
-    const fs::path source = m_dir / "tool.bin";
-    const std::string bytes = WriteRandomFile(source, 64 * 1024, 4);
-    UploadFileList files{Entry(source, bytes.size())};
-    ASSERT_EQ(0, m_adapter.StartUpload(files, Request(), 0));
-    const long id = std::stol(files[0].strFileID);
-    ASSERT_TRUE(WaitForState(id, 1, TASK_FINISHED)) << "error " << m_adapter.GetErrorCode(id, 1);
-    const std::string fileId = RemoteFileId("tool.bin");
-    ASSERT_FALSE(fileId.empty());
-
-    const fs::path target = m_dir / "crawler.bin";
-    ASSERT_EQ(
-        0, m_adapter.DownloadFile(FileUrl(fileId), Utf8ToGb18030(target.string()), DOWNLOAD_KIND_CRAWLER, 0));
-    ASSERT_EQ(2u, m_callBack.events.size());
-    EXPECT_EQ(UIP_EVENT_CRAWLER_DOWNLOAD, m_callBack.events[1].id);
-    const long downloadId = m_callBack.events[1].record.nFileID;
-    ASSERT_TRUE(WaitForState(downloadId, 0, TASK_FINISHED))
-        << "error " << m_adapter.GetErrorCode(downloadId, 0);
-    EXPECT_EQ(bytes, ReadFile(target));
-    EXPECT_EQ(-1, m_adapter.PauseTask(downloadId, 1)) << "a download is not in the upload list";
 
     FileInfoMap downloads;
     ASSERT_EQ(0, m_adapter.GetTaskList(0, downloads));
-    EXPECT_EQ(1u, downloads.count(downloadId));
-    EXPECT_EQ(0, m_adapter.DeleteTask(downloadId, 0));
+    EXPECT_EQ(1u, downloads.count(download.nFileID));
+    EXPECT_EQ(-1, m_adapter.PauseTask(download.nFileID, 1)) << "a download is not in the upload list";
+    EXPECT_EQ(0, m_adapter.DeleteTask(download.nFileID, 0));
     ASSERT_EQ(0, m_adapter.GetTaskList(0, downloads));
-    EXPECT_EQ(0u, downloads.count(downloadId));
+    EXPECT_EQ(0u, downloads.count(download.nFileID));
 }
 
 }  // namespace

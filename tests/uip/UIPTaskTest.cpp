@@ -411,17 +411,6 @@ TEST_F(AdapterTest, RefusedDownloadIsNotReported) {
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::DownloadFile, error = spFileInfo为空, 错误"));
 }
 
-TEST_F(AdapterTest, TaskOperationsNeedTheEngine) {
-    UploadFileList files;
-    FileInfoMap tasks;
-    EXPECT_EQ(-1, m_adapter.StartUpload(files, Request(), 0));
-    EXPECT_EQ(-1, m_adapter.GetTaskList(1, tasks));
-    EXPECT_EQ(-1, m_adapter.DownloadFile("u", "p", -1, 0));
-    EXPECT_EQ(-1, m_adapter.PauseTask(1, 1));
-    EXPECT_TRUE(m_engine->calls.empty());
-    EXPECT_THAT(m_callBack.events, IsEmpty());
-}
-
 TEST(UIPTaskProgress, PercentagesAre64BitAndNeverDivideByZero) {
     EXPECT_EQ(0u, CTaskProgress::Percent(0, 0));
     EXPECT_EQ(0u, CTaskProgress::Percent(10, 0));
