@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "ServiceFixture.h"
 #include "service/SqliteDb.h"
@@ -180,6 +182,27 @@ TEST_F(TusUploadTest, CreationRefusals) {
     headers.emplace("Upload-Length", "-5");
     headers.emplace("Upload-Metadata", "filename YQ==");
     EXPECT_EQ(m_client->Post(kEndpoint, headers, "", "")->status, 400);
+}
+
+TEST_F(TusUploadTest, ParallelCreationsNeverOverbookTheQuota) {
+    // 24 creations of 100,000 bytes race for a 1 MiB quota: exactly 10 fit.
+    std::atomic<int> created{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&] {
+            auto client = NewClient();
+            for (int i = 0; i < 3; ++i) {
+                httplib::Headers headers = Auth();
+                headers.emplace("Upload-Length", "100000");
+                headers.emplace("Upload-Metadata", "filename YQ==");
+                auto res = client->Post(kEndpoint, headers, "", "");
+                if (res && res->status == 201)
+                    ++created;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(created.load(), 10);
 }
 
 TEST_F(TusUploadTest, FileSizeLimitIsEnforced) {
