@@ -20,6 +20,12 @@ for extra in "$@"; do
   esac
 done
 
+# npm packages of the tus interoperability test (it skips without them).
+interop="$(dirname "$0")/../tests/service/interop"
+if command -v npm >/dev/null && [ ! -d "$interop/node_modules" ]; then
+  bash "$(dirname "$0")/setup-npm.sh" >/dev/null || echo "setup-deps: npm packages not installed" >&2
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
