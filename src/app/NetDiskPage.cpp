@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <map>
 
 #include "DownloadRequests.h"
@@ -113,7 +114,7 @@ NetDiskPage::NetDiskPage(HostSession& session, QWidget* parent)
 void NetDiskPage::Retranslate() {
     LanguageTexts& texts = m_session.Texts();
     m_upload->setText(texts.Host("IDS_HOST_BUTTON_UPLOAD"));
-    m_uploadHere->setText(texts.Host("IDS_HOST_MENU_UPLOAD_HERE").remove('&'));
+    m_uploadHere->setText(texts.Host("IDS_HOST_BUTTON_UPLOAD_HERE"));
     m_transfers->setText(texts.Host("IDS_HOST_BUTTON_TRANSFERS"));
     m_download->setText(texts.Host("IDS_HOST_BUTTON_DOWNLOAD"));
     m_refresh->setText(texts.Host("IDS_HOST_BUTTON_REFRESH"));
@@ -158,7 +159,14 @@ bool NetDiskPage::Reload() {
         ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg(FromUtf8(error)));
         return false;
     }
-    const std::string current = CurrentCatalogId();
+    // The first time, the catalog the service remembers as current; later, the one the user is in.
+    std::string current = CurrentCatalogId();
+    if (current.empty()) {
+        const auto marked =
+            std::find_if(nodes->begin(), nodes->end(), [](const CatalogNode& n) { return n.current; });
+        if (marked != nodes->end())
+            current = marked->id;
+    }
     FillTree(*nodes);
     if (current.empty() || !SelectCatalog(current))
         SelectCatalog(kTopCatalogId);
@@ -227,7 +235,8 @@ bool NetDiskPage::LoadFiles() {
                 name->setIcon(QIcon(picture));
         }
         m_table->setItem(row, 0, name);
-        auto* size = new QTableWidgetItem(QLocale().formattedDataSize(static_cast<qint64>(file.size)));
+        auto* size = new QTableWidgetItem(
+            QLocale(m_session.Texts().Language()).formattedDataSize(static_cast<qint64>(file.size)));
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_table->setItem(row, 1, size);
         m_table->setItem(row, 2, new QTableWidgetItem(FromUtf8(file.tag)));

@@ -134,19 +134,26 @@ TEST_F(HostWindowsTest, SpaceNoticeAndUploadingFileReachTheUser) {
 }
 
 TEST_F(HostWindowsTest, ApplySkinSwitchesTheStyleSheetOnlyToAnInstalledSkin) {
+    // Purple is not shipped: it arrives as an archive from the service.
     qApp->setStyleSheet({});
-    EXPECT_EQ(window->ApplySkin(3), -1);
+    EXPECT_EQ(window->ApplySkin(1), -1);
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
-    // A downloaded skin, as the component unpacks it, wins over nothing installed.
-    QDir().mkpath(programDir->filePath("skin/apple"));
-    QFile sheet(programDir->filePath("skin/apple/skin.qss"));
-    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
-    sheet.write("QWidget { color: #123456; }");
-    sheet.close();
-    EXPECT_EQ(window->ApplySkin(3), 0);
-    EXPECT_EQ(qApp->styleSheet(), "QWidget { color: #123456; }");
-    EXPECT_EQ(window->ApplySkin(0), 0);
-    EXPECT_TRUE(qApp->styleSheet().contains("blue"));
+    // Once the component has unpacked it, it applies; a downloaded skin also wins over a shipped one.
+    for (const QString& name : {QString("purple"), QString("green")}) {
+        QDir().mkpath(programDir->filePath("skin/" + name));
+        QFile sheet(programDir->filePath("skin/" + name + "/skin.qss"));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        sheet.write(("QWidget { color: #123456; } /* " + name + " */").toUtf8());
+    }
+    EXPECT_EQ(window->ApplySkin(1), 0);
+    EXPECT_EQ(qApp->styleSheet(), "QWidget { color: #123456; } /* purple */");
+    EXPECT_EQ(window->ApplySkin(2), 0);
+    EXPECT_EQ(qApp->styleSheet(), "QWidget { color: #123456; } /* green */");
+    EXPECT_EQ(window->ApplySkin(8), 0);
+    EXPECT_TRUE(qApp->styleSheet().contains("Sand"));
+    // Ids the component does not know are the blue skin, as it names them.
+    EXPECT_EQ(window->ApplySkin(42), 0);
+    EXPECT_TRUE(qApp->styleSheet().contains("Classic blue"));
 }
 
 }  // namespace
