@@ -98,11 +98,33 @@ TEST_F(RestartAndFaultTest, InjectedErrorAnswersMatchingPathsForTheGivenCount) {
     EXPECT_EQ(CreateUpload(1, {{"filename", "x"}})->status, 201);
 }
 
+TEST_F(RestartAndFaultTest, HangDelaysOnlyTheMatchingRequest) {
+    ASSERT_EQ(
+        m_client
+            ->Post("/__test/fault", httplib::Params{{"pathPrefix", "/lumenoApp/catalog"}, {"hangMs", "2000"}})
+            ->status,
+        204);
+    // The service cannot answer before its hang ends, so a client that waits less gives up.
+    auto impatient = NewClient();
+    impatient->set_read_timeout(0, 200000);
+    EXPECT_FALSE(impatient->Get("/lumenoApp/catalog", Auth()));
+    EXPECT_EQ(NewClient()->Get("/lumenoApp/catalog", Auth())->status, 200);
+}
+
 TEST_F(RestartAndFaultTest, HooksAreAbsentUnlessAskedFor) {
     m_options.testHooks = false;
     StartService();
     EXPECT_EQ(m_client->Post("/__test/expire-tokens", "", "")->status, 404);
     EXPECT_EQ(m_client->Get("/lumenoApp/catalog", Auth())->status, 200);
+}
+
+TEST_F(RestartAndFaultTest, UnusableDataFolderFailsToStart) {
+    ServiceOptions options = m_options;
+    options.dataDir = m_dataDir / "meta.db" / "inside-a-file";
+    DiskService service(options);
+    EXPECT_FALSE(service.Start());
+    EXPECT_FALSE(service.LastError().empty());
+    EXPECT_FALSE(service.AddAccount("x", "y", 1));
 }
 
 TEST_F(RestartAndFaultTest, SecondServiceOnTheSamePortFailsToStart) {
