@@ -21,7 +21,7 @@ std::string Utf8(const char8_t* text) {
     return reinterpret_cast<const char*>(text);
 }
 
-void AdapterTest::SetUp() {
+void UIPAdapterTest::SetUp() {
     m_engine = ComPtr<scripted::Engine>::Attach(new scripted::Engine);
     m_globals = ComPtr<scripted::Globals>::Attach(new scripted::Globals);
     m_globals->variables[OrvULD::D_GLOBAL_USERNAME] = "demo";
@@ -32,17 +32,17 @@ void AdapterTest::SetUp() {
     m_logStart = LogSize();
 }
 
-void AdapterTest::TearDown() {
+void UIPAdapterTest::TearDown() {
     RevokeClassFactory(OrvULD::CLSID_OrvUpLoad);
     RevokeClassFactory(OrvULD::CLSID_OrvGlobals);
 }
 
-void AdapterTest::Bind() {
+void UIPAdapterTest::Bind() {
     ASSERT_EQ(0, m_adapter.InitUIPComp());
     m_engine->calls.clear();
 }
 
-std::string AdapterTest::LogSinceStart() const {
+std::string UIPAdapterTest::LogSinceStart() const {
     std::ifstream file(ModuleLog().FilePath(), std::ios::binary);
     file.seekg(static_cast<std::streamoff>(m_logStart));
     std::ostringstream text;
@@ -50,6 +50,6 @@ std::string AdapterTest::LogSinceStart() const {
     return text.str();
 }
 
-std::string AdapterTest::DatabasePath(const std::string& account) {
+std::string UIPAdapterTest::DatabasePath(const std::string& account) {
     return Gb18030ToUtf8(CToolsHelp::GetProgramDir()) + account + "/uploaddb.db";
 }

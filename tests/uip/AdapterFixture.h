@@ -17,7 +17,7 @@
 // Text as UTF-8 bytes (the engine's side), whatever the narrow literal code page of this file.
 std::string Utf8(const char8_t* text);
 
-class AdapterTest : public ::testing::Test {
+class UIPAdapterTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -62,7 +62,7 @@ private:
 
 }  // namespace
 
-TEST(EngineActivation, EngineTableNamesTheServingLibraries) {
+TEST(UIPEngineActivation, EngineTableNamesTheServingLibraries) {
     CEngineActivation& table = CEngineActivation::Engine();
     EXPECT_EQ(&table, &CEngineActivation::Engine());
     EXPECT_EQ("libOrvULD.so", table.LibraryOf(OrvULD::CLSID_OrvUpLoad));
@@ -70,7 +70,7 @@ TEST(EngineActivation, EngineTableNamesTheServingLibraries) {
     EXPECT_EQ("", table.LibraryOf(OrvULD::IID_IOrvUpLoad));
 }
 
-TEST(EngineActivation, IdentifiersAreMatchedIgnoringCase) {
+TEST(UIPEngineActivation, IdentifiersAreMatchedIgnoringCase) {
     std::string lower = kProbeId;
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -80,7 +80,7 @@ TEST(EngineActivation, IdentifiersAreMatchedIgnoringCase) {
     EXPECT_EQ("libProbe.so", table.LibraryOf(CLSID_Probe));
 }
 
-TEST(EngineActivation, ListsEndAtTheirEmptyEntryOrAfter1024Entries) {
+TEST(UIPEngineActivation, ListsEndAtTheirEmptyEntryOrAfter1024Entries) {
     const std::string upLoad = GuidToString(OrvULD::CLSID_OrvUpLoad);
     const char* const stopped[] = {kProbeId.c_str(), "", upLoad.c_str(), ""};
     CEngineActivation first{{"libA.so", stopped}};
@@ -101,7 +101,7 @@ TEST(EngineActivation, ListsEndAtTheirEmptyEntryOrAfter1024Entries) {
     EXPECT_EQ("", second.LibraryOf(GUID{1024, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}}));
 }
 
-TEST(EngineActivation, RegisteredFactoriesServeUnknownClasses) {
+TEST(UIPEngineActivation, RegisteredFactoriesServeUnknownClasses) {
     CEngineActivation table{std::initializer_list<EngineLibraryClasses>{}};
     ComPtr<IUnknown> object;
     EXPECT_EQ(REGDB_E_CLASSNOTREG, table.CreateInstance(CLSID_Probe, IID_IUnknown, object));
@@ -120,7 +120,7 @@ TEST(EngineActivation, RegisteredFactoriesServeUnknownClasses) {
     EXPECT_EQ(REGDB_E_CLASSNOTREG, table.CreateInstance(CLSID_Probe, IID_IUnknown, object));
 }
 
-TEST(EngineActivation, LibraryServesItsClassThroughItsExport) {
+TEST(UIPEngineActivation, LibraryServesItsClassThroughItsExport) {
     const char* const classes[] = {kProbeId.c_str(), ""};
     CEngineActivation table{{NIMBRA_PROBE_MODULE, classes}};
     ComPtr<IProbe> probe;
@@ -142,7 +142,7 @@ TEST(EngineActivation, LibraryServesItsClassThroughItsExport) {
     EXPECT_FALSE(engine);
 }
 
-TEST(EngineActivation, LibraryThatCannotBeLoadedIsTriedOncePerProcess) {
+TEST(UIPEngineActivation, LibraryThatCannotBeLoadedIsTriedOncePerProcess) {
     ScratchDir scratch;
     const std::string library = (scratch.Path() / "libProbeLater.so").string();
     const char* const classes[] = {kProbeId.c_str(), ""};

@@ -37,7 +37,7 @@ TEST(UIPClassFactory, HandsOutTheAdapterSingleton) {
     CUIClassFactory::Instance()->Unregister(typeid(IUIPUpload));
 }
 
-TEST_F(AdapterTest, InitBindsTheAccountWithProxyAndDatabasePath) {
+TEST_F(UIPAdapterTest, InitBindsTheAccountWithProxyAndDatabasePath) {
     m_globals->variables[OrvULD::D_GLOBAL_PROXYADDR] = "proxy.local";
     m_globals->variables[OrvULD::D_GLOBAL_PROXYPORT] = "3128";
     m_globals->variables[OrvULD::D_GLOBAL_PROXYNAME] = "joe";
@@ -53,7 +53,7 @@ TEST_F(AdapterTest, InitBindsTheAccountWithProxyAndDatabasePath) {
                                "(_bstr_t)spGlobals->GetVariable(D_GLOBAL_PROXYADDR)"));
 }
 
-TEST_F(AdapterTest, EmptyProxyGlobalsStillReachTheEngine) {
+TEST_F(UIPAdapterTest, EmptyProxyGlobalsStillReachTheEngine) {
     EXPECT_EQ(0, m_adapter.InitUIPComp());
     EXPECT_THAT(m_engine->calls,
                 ElementsAre("ProxyAddr(,0)", "ProxyNameAndPwd(,)", testing::StartsWith("Init(")));
@@ -65,14 +65,14 @@ TEST_F(AdapterTest, EmptyProxyGlobalsStillReachTheEngine) {
     EXPECT_EQ("ProxyAddr(,0)", m_engine->calls.at(0)) << "a port that is no number is 0";
 }
 
-TEST_F(AdapterTest, SecondInitDoesNotTouchTheEngine) {
+TEST_F(UIPAdapterTest, SecondInitDoesNotTouchTheEngine) {
     Bind();
     EXPECT_EQ(0, m_adapter.InitUIPComp());
     EXPECT_TRUE(m_engine->calls.empty());
     EXPECT_EQ(1, m_engineFactory->created);
 }
 
-TEST_F(AdapterTest, FailedEngineInitLeavesTheAdapterUnboundAndIsRetried) {
+TEST_F(UIPAdapterTest, FailedEngineInitLeavesTheAdapterUnboundAndIsRetried) {
     m_engine->faults["Init"] = [] { throw ComError(E_FAIL); };
     EXPECT_EQ(-1, m_adapter.InitUIPComp());
     EXPECT_THAT(LogSinceStart(),
@@ -84,13 +84,13 @@ TEST_F(AdapterTest, FailedEngineInitLeavesTheAdapterUnboundAndIsRetried) {
     EXPECT_FALSE(m_engine->calls.empty());
 }
 
-TEST_F(AdapterTest, EngineInitReturningFailureIsLogged) {
+TEST_F(UIPAdapterTest, EngineInitReturningFailureIsLogged) {
     m_engine->initResult = E_UNEXPECTED;
     EXPECT_EQ(-1, m_adapter.InitUIPComp());
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::InitUIPComp, Info = hResult为空, 错误"));
 }
 
-TEST_F(AdapterTest, NoEngineClassMeansNoBindingAndNoTasks) {
+TEST_F(UIPAdapterTest, NoEngineClassMeansNoBindingAndNoTasks) {
     RevokeClassFactory(OrvULD::CLSID_OrvUpLoad);
     EXPECT_EQ(-1, m_adapter.InitUIPComp());
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::InitUIPComp, Info = hResult为空, 错误"));
@@ -107,13 +107,13 @@ TEST_F(AdapterTest, NoEngineClassMeansNoBindingAndNoTasks) {
     EXPECT_TRUE(m_callBack.events.empty());
 }
 
-TEST_F(AdapterTest, MissingGlobalsFailTheBinding) {
+TEST_F(UIPAdapterTest, MissingGlobalsFailTheBinding) {
     RevokeClassFactory(OrvULD::CLSID_OrvGlobals);
     EXPECT_EQ(-1, m_adapter.InitUIPComp());
     EXPECT_TRUE(m_engine->calls.empty());
 }
 
-TEST_F(AdapterTest, UninitAndCleanClearTheBinding) {
+TEST_F(UIPAdapterTest, UninitAndCleanClearTheBinding) {
     Bind();
     EXPECT_EQ(0, m_adapter.UninitUIPComp());
     EXPECT_EQ(2, m_adapter.GetUIPState()) << "UninitUIPComp keeps the engine object";
@@ -129,7 +129,7 @@ TEST_F(AdapterTest, UninitAndCleanClearTheBinding) {
     EXPECT_THAT(m_engine->calls, testing::Contains(testing::StartsWith("Init(")));
 }
 
-TEST_F(AdapterTest, UIPStateTellsNotReadyBusyAndIdle) {
+TEST_F(UIPAdapterTest, UIPStateTellsNotReadyBusyAndIdle) {
     EXPECT_EQ(0, m_adapter.GetUIPState()) << "unbound";
     Bind();
     m_engine->state = 1;
@@ -141,7 +141,7 @@ TEST_F(AdapterTest, UIPStateTellsNotReadyBusyAndIdle) {
     EXPECT_EQ(2, m_adapter.GetUIPState());
 }
 
-TEST_F(AdapterTest, FailingStateQueryStillCountsTasks) {
+TEST_F(UIPAdapterTest, FailingStateQueryStillCountsTasks) {
     Bind();
     m_engine->faults["GetState"] = [] { throw ComError(E_FAIL); };
     m_engine->activeTaskCount = 2;
@@ -151,7 +151,7 @@ TEST_F(AdapterTest, FailingStateQueryStillCountsTasks) {
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::GetUIPState, info = 组件产生异常"));
 }
 
-TEST_F(AdapterTest, InitRebindsWithTheGivenTexts) {
+TEST_F(UIPAdapterTest, InitRebindsWithTheGivenTexts) {
     Bind();
     EXPECT_EQ(0, m_adapter.Init("lumenoApp/share/pc_uploadFileRequest", "127.0.0.1", 8080, "签名"));
     EXPECT_THAT(m_engine->calls,
@@ -160,12 +160,12 @@ TEST_F(AdapterTest, InitRebindsWithTheGivenTexts) {
     EXPECT_EQ(0, m_adapter.UninitUIPComp());
 }
 
-TEST_F(AdapterTest, InitWithoutEngineFails) {
+TEST_F(UIPAdapterTest, InitWithoutEngineFails) {
     EXPECT_EQ(-1, m_adapter.Init("p", "h", 1, "s"));
     EXPECT_TRUE(m_engine->calls.empty());
 }
 
-TEST_F(AdapterTest, SyncLogsItsCallBeforeAndAfter) {
+TEST_F(UIPAdapterTest, SyncLogsItsCallBeforeAndAfter) {
     Bind();
     EXPECT_EQ(0, m_adapter.SyncUploadTask());
     EXPECT_THAT(m_engine->calls, ElementsAre("SyncUploadTask"));
@@ -181,7 +181,7 @@ TEST_F(AdapterTest, SyncLogsItsCallBeforeAndAfter) {
     EXPECT_THAT(log, HasSubstr("Exit Function CUIPUploadComp::SyncUploadTask"));
 }
 
-TEST_F(AdapterTest, ThrowingCallHasNoAfterLine) {
+TEST_F(UIPAdapterTest, ThrowingCallHasNoAfterLine) {
     Bind();
     m_engine->faults["SyncUploadTask"] = [] { throw ComError(static_cast<HRESULT>(0x80040205)); };
     EXPECT_EQ(-1, m_adapter.SyncUploadTask());

@@ -69,7 +69,7 @@ public:
 
 }  // namespace
 
-TEST_F(AdapterTest, StartUploadDescribesEachTaskAndAnnouncesTheBatch) {
+TEST_F(UIPAdapterTest, StartUploadDescribesEachTaskAndAnnouncesTheBatch) {
     Bind();
     UploadFileList files{Entry("/home/u/照片.jpg", 5 * kMB * 1024), Entry("/home/u/b.txt", 10)};
     files[0].strDescription = "说明";
@@ -118,7 +118,7 @@ TEST_F(AdapterTest, StartUploadDescribesEachTaskAndAnnouncesTheBatch) {
     EXPECT_EQ(0, event.batch[0].nCatalogFlag);
 }
 
-TEST_F(AdapterTest, FolderBatchIsAnnouncedAsEventSix) {
+TEST_F(UIPAdapterTest, FolderBatchIsAnnouncedAsEventSix) {
     Bind();
     UploadFileList files{Entry("/f/a", 1)};
     EXPECT_EQ(0, m_adapter.StartUpload(files, Request(), 1));
@@ -130,7 +130,7 @@ TEST_F(AdapterTest, FolderBatchIsAnnouncedAsEventSix) {
     EXPECT_EQ(UIP_EVENT_UPLOAD_BATCH, m_callBack.events.at(1).id);
 }
 
-TEST_F(AdapterTest, EmptyBatchStillRebindsStartsAndAnnounces) {
+TEST_F(UIPAdapterTest, EmptyBatchStillRebindsStartsAndAnnounces) {
     Bind();
     UploadFileList files;
     EXPECT_EQ(0, m_adapter.StartUpload(files, Request(), 0));
@@ -141,7 +141,7 @@ TEST_F(AdapterTest, EmptyBatchStillRebindsStartsAndAnnounces) {
     EXPECT_THAT(m_callBack.events[0].batch, IsEmpty());
 }
 
-TEST_F(AdapterTest, TaskRefusedMidwayKeepsWhatWasDone) {
+TEST_F(UIPAdapterTest, TaskRefusedMidwayKeepsWhatWasDone) {
     Bind();
     m_engine->addLimit = 1;
     UploadFileList files{Entry("/a", 1), Entry("/b", 2), Entry("/c", 3)};
@@ -154,7 +154,7 @@ TEST_F(AdapterTest, TaskRefusedMidwayKeepsWhatWasDone) {
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::StartUpload, error = spFileInfo为空, 错误"));
 }
 
-TEST_F(AdapterTest, FailingStartSendsNoAnnouncement) {
+TEST_F(UIPAdapterTest, FailingStartSendsNoAnnouncement) {
     Bind();
     UploadFileList files{Entry("/a", 1)};
     m_engine->upLoadResult = E_FAIL;
@@ -168,7 +168,7 @@ TEST_F(AdapterTest, FailingStartSendsNoAnnouncement) {
     EXPECT_THAT(m_callBack.events, IsEmpty());
 }
 
-TEST_F(AdapterTest, StartUploadKeepsTheRequestForSingleSignOn) {
+TEST_F(UIPAdapterTest, StartUploadKeepsTheRequestForSingleSignOn) {
     Bind();
     UploadFileList files;
     tagUploadInfo info = Request();
@@ -203,7 +203,7 @@ TEST_F(AdapterTest, StartUploadKeepsTheRequestForSingleSignOn) {
     FW_RegisterInterface(&IID_IUICLogin, nullptr);
 }
 
-TEST_F(AdapterTest, TaskCommandsActOnTheirOwnList) {
+TEST_F(UIPAdapterTest, TaskCommandsActOnTheirOwnList) {
     Bind();
     const int32_t upload = m_engine->AddTask(true)->GetFileID();
     const int32_t download = m_engine->AddTask(false)->GetFileID();
@@ -227,7 +227,7 @@ TEST_F(AdapterTest, TaskCommandsActOnTheirOwnList) {
                                       "Abort" + down, "Abort" + down, "Delete" + down, "Delete" + up));
 }
 
-TEST_F(AdapterTest, IdFromTheOtherListIsNotFound) {
+TEST_F(UIPAdapterTest, IdFromTheOtherListIsNotFound) {
     Bind();
     const int32_t upload = m_engine->AddTask(true)->GetFileID();
     const int32_t download = m_engine->AddTask(false)->GetFileID();
@@ -245,7 +245,7 @@ TEST_F(AdapterTest, IdFromTheOtherListIsNotFound) {
     }
 }
 
-TEST_F(AdapterTest, UploadCommandsWantExactlyOkTaskCommandsAnySuccess) {
+TEST_F(UIPAdapterTest, UploadCommandsWantExactlyOkTaskCommandsAnySuccess) {
     Bind();
     ComPtr<scripted::Task> task = m_engine->AddTask(true);
     task->commandResult = S_FALSE;
@@ -258,7 +258,7 @@ TEST_F(AdapterTest, UploadCommandsWantExactlyOkTaskCommandsAnySuccess) {
     EXPECT_THAT(LogSinceStart(), HasSubstr("CUIPUploadComp::PauseUpload, Info = hRet为空, 错误"));
 }
 
-TEST_F(AdapterTest, ThrowingCommandIsCaughtAndLogged) {
+TEST_F(UIPAdapterTest, ThrowingCommandIsCaughtAndLogged) {
     Bind();
     ComPtr<scripted::Task> task = m_engine->AddTask(false);
     m_engine->faults["Task.Pause"] = [] { throw ComError(E_ABORT); };
@@ -272,14 +272,14 @@ TEST_F(AdapterTest, ThrowingCommandIsCaughtAndLogged) {
     EXPECT_THAT(log, HasSubstr("CUIPUploadComp::DeleteTask, info = 组件产生异常"));
 }
 
-TEST_F(AdapterTest, ErrorCodeIsTheTasksOwn) {
+TEST_F(UIPAdapterTest, ErrorCodeIsTheTasksOwn) {
     Bind();
     ComPtr<scripted::Task> task = m_engine->AddTask(true);
     task->errorCode = OrvULD::ORV_ERROR_NO_SPACE;
     EXPECT_EQ(9436, m_adapter.GetErrorCode(task->GetFileID(), 1));
 }
 
-TEST_F(AdapterTest, ProgressAboveTheSizeIsClipped) {
+TEST_F(UIPAdapterTest, ProgressAboveTheSizeIsClipped) {
     Bind();
     ComPtr<scripted::Task> upload = m_engine->AddTask(true);
     upload->fileSize = 100;
@@ -308,7 +308,7 @@ TEST_F(AdapterTest, ProgressAboveTheSizeIsClipped) {
     EXPECT_EQ(-1, m_adapter.GetProgress(download->GetFileID(), progress)) << "upload tasks only";
 }
 
-TEST_F(AdapterTest, DownloadPercentageIsComputedIn64Bits) {
+TEST_F(UIPAdapterTest, DownloadPercentageIsComputedIn64Bits) {
     Bind();
     ComPtr<scripted::Task> big = m_engine->AddTask(false);
     big->fileSize = 100 * kMB;  // done x 100 no longer fits 32 bits
@@ -329,7 +329,7 @@ TEST_F(AdapterTest, DownloadPercentageIsComputedIn64Bits) {
     EXPECT_EQ(0, percent) << "a size-0 task is at 0 %, not a division by zero";
 }
 
-TEST_F(AdapterTest, TaskListShowsStatePathsAndPercentages) {
+TEST_F(UIPAdapterTest, TaskListShowsStatePathsAndPercentages) {
     Bind();
     ComPtr<scripted::Task> huge = m_engine->AddTask(true);
     huge->fileName = Utf8(u8"/d/影片.mkv");
@@ -363,7 +363,7 @@ TEST_F(AdapterTest, TaskListShowsStatePathsAndPercentages) {
     EXPECT_EQ(1u, tasks.size());
 }
 
-TEST_F(AdapterTest, LastUploadListIsAppendedTo) {
+TEST_F(UIPAdapterTest, LastUploadListIsAppendedTo) {
     Bind();
     ComPtr<scripted::Task> task = m_engine->AddTask(true);
     task->fileName = Utf8(u8"/u/文件.txt");
@@ -380,7 +380,7 @@ TEST_F(AdapterTest, LastUploadListIsAppendedTo) {
     EXPECT_EQ(1234u, files[1].ullDoneSize);
 }
 
-TEST_F(AdapterTest, DownloadIsReportedByItsKind) {
+TEST_F(UIPAdapterTest, DownloadIsReportedByItsKind) {
     Bind();
     EXPECT_EQ(0, m_adapter.DownloadFile("http://127.0.0.1:8080/lumenoApp/file/7", "/dl/歌.mp3",
                                         DOWNLOAD_KIND_ORDINARY, 99));
@@ -403,7 +403,7 @@ TEST_F(AdapterTest, DownloadIsReportedByItsKind) {
     EXPECT_EQ(UIP_EVENT_DOWNLOAD, m_callBack.events[4].id);
 }
 
-TEST_F(AdapterTest, RefusedDownloadIsNotReported) {
+TEST_F(UIPAdapterTest, RefusedDownloadIsNotReported) {
     Bind();
     m_engine->refuseDownloads = true;
     EXPECT_EQ(-1, m_adapter.DownloadFile("u", "p", DOWNLOAD_KIND_ORDINARY, 0));
