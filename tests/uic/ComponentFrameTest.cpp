@@ -155,6 +155,9 @@ TEST_F(ComponentFrameTest, EventZeroSendsTheUploadingFileRequestToTheMainWindow)
 }
 
 TEST_F(ComponentFrameTest, EventResultsFollowTheirType) {
+    // Events 1, 2 and 6 open the transfer list, which loads the engine's task lists.
+    EXPECT_CALL(adapter, InitUIPComp()).WillRepeatedly(Return(0));
+    EXPECT_CALL(adapter, GetTaskList(_, _)).WillRepeatedly(Return(0));
     FileInfoList batch(1);
     const auto batchParam = reinterpret_cast<WPARAM>(&batch);
     EXPECT_EQ(component->OnEventHandle(1, batchParam, 0), 0);
@@ -169,6 +172,13 @@ TEST_F(ComponentFrameTest, EventResultsFollowTheirType) {
 
 TEST_F(ComponentFrameTest, ComponentNotifyTellsTheMainWindowAndAnswersByNotification) {
     std::string download = "<DownloadList/>";
+    // Before the transfer list exists the main window is told first, and must be there.
+    host.Withdraw(IID_IUICMainWnd);
+    EXPECT_EQ(component->OnComponentNotify(3004, reinterpret_cast<WPARAM>(download.c_str()), 0), -1);
+    host.Offer(IID_IUICMainWnd, &host.mainWnd);
+    // The notification opens the transfer list, which loads the engine's task lists.
+    EXPECT_CALL(adapter, InitUIPComp()).WillRepeatedly(Return(0));
+    EXPECT_CALL(adapter, GetTaskList(_, _)).WillRepeatedly(Return(0));
     EXPECT_EQ(component->OnComponentNotify(3004, reinterpret_cast<WPARAM>(download.c_str()), 0), 0);
     ASSERT_EQ(host.mainWnd.window.messages.size(), 1u);
     EXPECT_EQ(host.mainWnd.window.messages[0].message, 0x0BBEu);
@@ -182,8 +192,10 @@ TEST_F(ComponentFrameTest, ComponentNotifyTellsTheMainWindowAndAnswersByNotifica
     EXPECT_EQ(component->OnComponentNotify(3005, 0, 0), 0);
     EXPECT_EQ(component->OnComponentNotify(1234, 0, 0), -1);
 
+    // Once the transfer list exists the main window is no longer needed.
     host.Withdraw(IID_IUICMainWnd);
-    EXPECT_EQ(component->OnComponentNotify(3004, reinterpret_cast<WPARAM>(download.c_str()), 0), -1);
+    EXPECT_EQ(component->OnComponentNotify(3004, reinterpret_cast<WPARAM>(download.c_str()), 0), 0);
+    EXPECT_EQ(host.mainWnd.window.messages.size(), 1u);
 }
 
 TEST_F(ComponentFrameTest, StartUploadSendsFreshEntriesAndTheConfiguredSignOn) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char** argv) {
     // Listing the tests at build time runs without the test environment.
@@ -9,6 +10,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // Window placements go to a test profile, never to the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,7 @@
 #include "uic/UICUploadFile/UICUploadComp.h"
 
+#include <QCoreApplication>
+#include <QScreen>
 #include <QWidget>
 #include <cstdlib>
 #include <mutex>
@@ -10,6 +12,8 @@
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/WindowMessage.h"
+#include "uic/UICUploadFile/UICSuspendDlg.h"
+#include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "uip/UIPUpload/UIPUploadComp.h"
 #include "xml/XML.h"
@@ -18,6 +22,32 @@ namespace {
 
 IUIPUpload* Adapter() {
     return CreateUIInstance<IUIPUpload>();
+}
+
+// The dialog singleton, created with its window on first request; null (logged) when it cannot open.
+template <class Dialog>
+Dialog* DialogWithWindow(Dialog*& member, const char* name, const char* memberName) {
+    if (!member) {
+        // Widgets must go before the application object does, not with the library's statics.
+        static std::once_flag cleanup;
+        std::call_once(cleanup, [] { qAddPostRoutine([] { UISingleton<Dialog>::Destroy(); }); });
+        member = UISingleton<Dialog>::Instance();
+    }
+    if (!member) {
+        LOG_NULL(name, memberName);
+        return nullptr;
+    }
+    if (!member->Create()) {
+        NIMBRA_LOG("%s, Info = %s", name, "创建对话框失败");
+        return nullptr;
+    }
+    return member;
+}
+
+// The dialog when it exists and has its window, without creating anything.
+template <class Dialog>
+Dialog* ExistingWindow(Dialog* member) {
+    return member && member->IsInitialized() ? member : nullptr;
 }
 
 // A copy of the entry without what the adapter fills in (the task id text and the amount done).
@@ -46,8 +76,12 @@ void RegisterComponentClasses() {
 
 CUICUploadComp::CUICUploadComp() = default;
 
-// The dialogs are process-wide singletons; their windows go with the component.
-CUICUploadComp::~CUICUploadComp() = default;
+// The dialogs are process-wide singletons; their windows go with the component, while the host's
+// application object still exists.
+CUICUploadComp::~CUICUploadComp() {
+    UISingleton<CUICTransmitDlg>::Destroy();
+    UISingleton<CUICSuspendDlg>::Destroy();
+}
 
 long CUICUploadComp::AddRef() {
     return ++m_nRef;
@@ -112,10 +146,22 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case UIP_EVENT_UPLOAD_BATCH:
+            if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
+                transmit->AddUpload(reinterpret_cast<const FileInfoList*>(wParam));
+            }
+            result = 0;
+            break;
         case UIP_EVENT_DOWNLOAD:
+            if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
+                transmit->AddDownload(reinterpret_cast<const tagFileInfo*>(wParam));
+                transmit->show();
+            }
+            result = 0;
+            break;
         case UIP_EVENT_FOLDER_BATCH:
-            // The transfer list receives batches and downloads once it exists.
-            GetTransmitDlg();
+            if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
+                transmit->showUploadCatalog(reinterpret_cast<const FileInfoList*>(wParam));
+            }
             result = 0;
             break;
         case UIP_EVENT_SKIN_DOWNLOAD:
@@ -146,12 +192,17 @@ long CUICUploadComp::OnComponentNotify(long id, WPARAM wParam, LPARAM lParam) {
         case COMP_NTF_START_DOWNLOAD:
             // Copies: the posted message must stay valid after the caller's strings are gone.
             m_strNotifyParam1 = first ? first : "";
-            GetTransmitDlg();
+            if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
+                PostMessage(transmit, WM_START_DOWNFILE, reinterpret_cast<WPARAM>(&m_strNotifyParam1), 0);
+            }
             return 0;
         case COMP_NTF_START_UPLOAD:
             m_strNotifyParam1 = first ? first : "";
             m_strNotifyParam2 = second ? second : "";
-            GetTransmitDlg();
+            if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
+                PostMessage(transmit, WM_START_UPLOADFILE, reinterpret_cast<WPARAM>(&m_strNotifyParam1),
+                            reinterpret_cast<LPARAM>(&m_strNotifyParam2));
+            }
             return 0;
         default:
             return -1;
@@ -205,14 +256,34 @@ long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& /*uploadDoc*/,
     return -1;
 }
 
-long CUICUploadComp::ShowTransmit(long /*show*/) {
-    LOG_FUNCTION("CUICUploadComp::ShowTransmit");
-    LOG_NULL("CUICUploadComp::ShowTransmit", "m_pDlgTransmit");
-    return -1;
+long CUICUploadComp::ShowTransmit(long show) {
+    static const char* const kName = "CUICUploadComp::ShowTransmit";
+    LOG_FUNCTION(kName);
+    CUICTransmitDlg* transmit = DialogWithWindow(m_pDlgTransmit, kName, "m_pDlgTransmit");
+    if (!transmit) {
+        return -1;
+    }
+    if (transmit->isMinimized()) {
+        transmit->showNormal();
+        transmit->activateWindow();
+    }
+    if (show == 0) {
+        transmit->hide();
+        return 0;
+    }
+    transmit->show();
+    if (const QScreen* screen = transmit->screen()) {
+        transmit->move(screen->availableGeometry().center() - transmit->rect().center());
+    }
+    transmit->raise();
+    return 0;
 }
 
 long CUICUploadComp::ReSetTransmitImageList() {
     LOG_FUNCTION("CUICUploadComp::ReSetTransmitImageList");
+    if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
+        transmit->ResetImageList();
+    }
     return 0;
 }
 
@@ -372,9 +443,13 @@ CUploadTaskListDlg* CUICUploadComp::GetUploadTaskMngDlg() {
 
 long CUICUploadComp::OnNetworkState(long connected) {
     LOG_FUNCTION("CUICUploadComp::OnNetworkState");
-    // Hiding the dialogs on a loss and continuing uploads on return both need windows that the
-    // component does not have yet; the engine keeps its tasks either way.
-    (void)connected;
+    // Continuing uploads on return needs the upload task list, which the component does not have yet;
+    // the engine keeps its tasks either way.
+    if (connected == 0) {
+        if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
+            transmit->HideWindow();
+        }
+    }
     return 0;
 }
 
@@ -397,6 +472,9 @@ void CUICUploadComp::Register() {
 void CUICUploadComp::Deregister() {
     static const char* const kName = "CUICUploadComp::Deregister";
     LOG_FUNCTION(kName);
+    if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
+        transmit->HideWindow();
+    }
     IUIPUpload* adapter = Adapter();
     if (!adapter) {
         LOG_NULL(kName, "pIUIPUpload");
@@ -406,10 +484,7 @@ void CUICUploadComp::Deregister() {
 }
 
 CUICTransmitDlg* CUICUploadComp::GetTransmitDlg() {
-    if (!m_pDlgTransmit) {
-        LOG_NULL("CUICUploadComp::GetTransmitDlg", "m_pDlgTransmit");
-    }
-    return m_pDlgTransmit;
+    return DialogWithWindow(m_pDlgTransmit, "CUICUploadComp::GetTransmitDlg", "m_pDlgTransmit");
 }
 
 CUICPropertyDlg* CUICUploadComp::GetPropertyDlg() {
@@ -420,10 +495,7 @@ CUICPropertyDlg* CUICUploadComp::GetPropertyDlg() {
 }
 
 CUICSuspendDlg* CUICUploadComp::GetSuspendDlg() {
-    if (!m_pDlgSuspend) {
-        LOG_NULL("CUICUploadComp::GetSuspendDlg", "m_pDlgSuspend");
-    }
-    return m_pDlgSuspend;
+    return DialogWithWindow(m_pDlgSuspend, "CUICUploadComp::GetSuspendDlg", "m_pDlgSuspend");
 }
 
 void CUICUploadComp::NotifyFlashRefresh() {

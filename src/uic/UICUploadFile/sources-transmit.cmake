@@ -3,4 +3,9 @@ list(APPEND NIMBRA_UIC_SOURCES
   SizeFormat.cpp
   TransferProgress.cpp
   TransferSort.cpp
-  TransferText.cpp)
+  TransferText.cpp
+  TransferListModel.cpp
+  UICTransmitDlg.cpp
+  UICSuspendDlg.cpp
+  UICProgressDlg.cpp
+  ${PROJECT_SOURCE_DIR}/res/transmit/transmit.qrc)
