@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "log/LogMacros.h"
+#include "platform/CodePage.h"
 #include "uip/UIPUpload/ClassRegistry.h"
 
 namespace {
@@ -127,7 +128,8 @@ bool CEngineActivation::LoadLibrary(LibraryRecord& library) {
         // Remembered for the life of the process: a library that cannot be loaded is not tried again.
         library.lastError = errno != 0 ? errno : ENOENT;
         const char* reason = dlerror();
-        LOG_ERROR("CEngineActivation::LoadLibrary", reason ? reason : library.fileName.c_str());
+        LOG_ERROR("CEngineActivation::LoadLibrary",
+                  Utf8ToGb18030(reason ? reason : library.fileName).c_str());
         return false;
     }
     library.module = module;
