@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstring>
-
 namespace nimbra::service {
 
 namespace {
@@ -20,6 +18,7 @@ UploadWriter::UploadWriter(const std::filesystem::path& path, int64_t confirmedO
     : m_startOffset(confirmedOffset),
       m_offset(confirmedOffset),
       m_written(confirmedOffset),
+      m_writebackFrom(confirmedOffset),
       m_hash(std::move(hash)) {
     m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd >= 0 && ftruncate(m_fd, confirmedOffset) != 0) {
@@ -30,12 +29,13 @@ UploadWriter::UploadWriter(const std::filesystem::path& path, int64_t confirmedO
 }
 
 UploadWriter::~UploadWriter() {
+    m_behind.reset();  // joins the worker before the file closes
     if (m_fd >= 0)
         close(m_fd);
 }
 
 bool UploadWriter::Append(const char* data, size_t size) {
-    if (m_failed || m_fd < 0)
+    if (m_failed || m_fd < 0 || (m_behind && m_behind->Failed()))
         return false;
     while (size > 0) {
         const size_t take = std::min(size, kBufferBytes - m_buffer.size());
@@ -43,18 +43,33 @@ bool UploadWriter::Append(const char* data, size_t size) {
         data += take;
         size -= take;
         m_offset += static_cast<int64_t>(take);
-        if (m_buffer.size() == kBufferBytes && !Flush())
+        if (m_buffer.size() == kBufferBytes && !SubmitFull())
             return false;
     }
     return true;
 }
 
-bool UploadWriter::Flush() {
+bool UploadWriter::SubmitFull() {
+    if (!m_behind) {
+        // The first full block is written here; a body that goes on gets the worker.
+        if (m_written == m_startOffset) {
+            const bool written = WriteBlock(m_buffer);
+            m_buffer.clear();
+            return written;
+        }
+        m_behind = std::make_unique<WriteBehind>(
+            [this](const WriteBehind::Block& block) { return WriteBlock(block); });
+    }
+    m_buffer = m_behind->Submit(std::move(m_buffer));
+    return !m_behind->Failed();
+}
+
+bool UploadWriter::WriteBlock(const std::vector<char>& block) {
     if (m_hash)
-        m_hash->Update(m_buffer.data(), m_buffer.size());
+        m_hash->Update(block.data(), block.size());
     size_t done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t n = pwrite(m_fd, m_buffer.data() + done, m_buffer.size() - done, m_written);
+    while (done < block.size()) {
+        const ssize_t n = pwrite(m_fd, block.data() + done, block.size() - done, m_written);
         if (n <= 0) {
             m_failed = true;
             return false;
@@ -62,7 +77,6 @@ bool UploadWriter::Flush() {
         done += static_cast<size_t>(n);
         m_written += n;
     }
-    m_buffer.clear();
     if (m_written - m_writebackFrom >= kWritebackBytes) {
         sync_file_range(m_fd, m_writebackFrom, m_written - m_writebackFrom, SYNC_FILE_RANGE_WRITE);
         m_writebackFrom = m_written;
@@ -70,9 +84,16 @@ bool UploadWriter::Flush() {
     return true;
 }
 
+bool UploadWriter::Settle() {
+    const bool drained = !m_behind || m_behind->Drain();
+    m_behind.reset();
+    return drained && !m_failed;
+}
+
 bool UploadWriter::Commit() {
-    if (m_failed || m_fd < 0 || !Flush())
+    if (m_fd < 0 || !Settle() || !WriteBlock(m_buffer))
         return false;
+    m_buffer.clear();
     if (m_offset != m_startOffset && fdatasync(m_fd) != 0) {
         m_failed = true;
         return false;
@@ -81,6 +102,7 @@ bool UploadWriter::Commit() {
 }
 
 void UploadWriter::Discard() {
+    Settle();
     m_buffer.clear();
     if (m_fd >= 0 && ftruncate(m_fd, m_startOffset) != 0)
         m_failed = true;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "service/Digest.h"
+#include "service/WriteBehind.h"
 
 namespace nimbra::service {
 
@@ -31,16 +34,21 @@ public:
     const std::optional<FileSha1>& Hash() const { return m_hash; }
 
 private:
-    bool Flush();
+    // Hashes and writes one block at the end of what is on disk.
+    bool WriteBlock(const std::vector<char>& block);
+    // Blocks past the first go to a worker thread; small bodies never start one.
+    bool SubmitFull();
+    bool Settle();
 
     int m_fd = -1;
     int64_t m_startOffset;
     int64_t m_offset;
-    int64_t m_written;  // bytes on disk (the rest waits in m_buffer)
+    int64_t m_written;  // bytes on disk; while a worker runs, only it touches this and m_hash
     int64_t m_writebackFrom;
     std::optional<FileSha1> m_hash;
     std::vector<char> m_buffer;
-    bool m_failed = false;
+    std::unique_ptr<WriteBehind> m_behind;
+    std::atomic<bool> m_failed{false};  // set by the worker too
 };
 
 }  // namespace nimbra::service

@@ -51,17 +51,25 @@ TEST_F(DownloadTest, UnsatisfiableRangeIs416AndHeadGivesTheSize) {
     EXPECT_EQ(m_client->Get("/lumenoApp/file/99999", Auth())->status, 404);
 }
 
-TEST_F(DownloadTest, LargeFileStreamsWhole) {
+TEST_F(DownloadTest, LargeBodiesAreHashedAndStoredInOrder) {
     std::string content(5 << 20, '\0');
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>((i * 7919) >> 5);
-    m_options.defaultQuotaBytes = 64 << 20;
-    StartService();
     ASSERT_TRUE(m_service->AddAccount("carol", "pw", 64 << 20));
     m_token = Login("carol", "pw");
-    const std::string id = UploadWhole("big.bin", content);
+    // The whole-file SHA-1 is checked when the upload finishes: any block hashed out of order fails it.
+    const std::string id = UploadWhole("big.bin", content, {{"sha1", Sha1Hex(content)}});
     ASSERT_FALSE(id.empty());
     EXPECT_TRUE(Download(id) == content);
+
+    // A large chunk whose checksum fails leaves nothing behind, even with blocks already written.
+    auto created = CreateUpload(static_cast<int64_t>(content.size()), {{"filename", "again.bin"}});
+    const std::string location = created->get_header_value("Location");
+    EXPECT_EQ(Patch(location, 0, content, Sha1Base64("something else"))->status, 460);
+    EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "0");
+    const std::string uploadId = location.substr(location.rfind('/') + 1);
+    EXPECT_EQ(std::filesystem::file_size(m_dataDir / "uploads" / uploadId), 0u);
+    EXPECT_EQ(Patch(location, 0, content, Sha1Base64(content))->status, 204);
 }
 
 TEST_F(DownloadTest, ThumbnailAttachesBeforeOrAfterFinishing) {
