@@ -1,10 +1,10 @@
 #include "service/TusEndpoint.h"
 
+#include "service/CreationRequest.h"
 #include "service/Digest.h"
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
 #include "service/RandomToken.h"
-#include "service/TusMetadata.h"
 #include "service/UploadWriter.h"
 
 namespace nimbra::service {
@@ -29,16 +29,6 @@ bool IsOctetStream(const httplib::Request& req) {
 void CloseAfterAnswer(const httplib::Request& req, httplib::Response& res) {
     if (HasBody(req))
         res.set_header("Connection", "close");
-}
-
-bool IsHexSha1(const std::string& text) {
-    return text.size() == 40 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-}
-
-std::optional<int64_t> ParseFlag(const std::string& text) {
-    if (text.empty())
-        return 0;
-    return ParseSize(text);
 }
 
 }  // namespace
@@ -108,63 +98,41 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
     const auto account = Admit(req, res);
     if (!account)
         return;
-    auto refuse = [&](int status, int code) {
-        ReplyError(res, status, code);
+    auto refuse = [&](Refusal refusal) {
+        ReplyError(res, refusal.status, refusal.code);
         CloseAfterAnswer(req, res);
     };
-    if (req.has_header("Upload-Defer-Length"))
-        return refuse(400, kErrorRefused);
-    const auto length = ParseSize(req.get_header_value("Upload-Length"));
-    if (!length)
-        return refuse(400, kErrorRefused);
-    const std::string rawMetadata = req.get_header_value("Upload-Metadata");
-    const auto metadata = TusMetadata::Parse(rawMetadata);
-    if (!metadata || !IsAcceptableName(metadata->Get("filename")))
-        return refuse(400, kErrorRefused);
-    const std::string newCatalog = metadata->Get("newCatalogName");
-    const std::string sha1 = metadata->Get("sha1");
-    const auto appType = ParseFlag(metadata->Get("appType"));
-    const auto complexFlag = ParseFlag(metadata->Get("complexFlag"));
-    if ((!newCatalog.empty() && !IsAcceptableName(newCatalog)) || (!sha1.empty() && !IsHexSha1(sha1)) ||
-        !appType || !complexFlag)
-        return refuse(400, kErrorRefused);
-    const auto parent = ParseCatalogId(metadata->Get("parentCatalogId"));
-    if (!parent || !m_context.catalogs.Exists(*account, *parent))
-        return refuse(404, kErrorCatalogMissing);
-    if (*length > m_context.options.maxFileBytes)
-        return refuse(413, kErrorNoSpace);
+    auto parsed = CreationRequest::Parse(req);
+    if (const auto* refusal = std::get_if<Refusal>(&parsed))
+        return refuse(*refusal);
+    CreationRequest& request = std::get<CreationRequest>(parsed);
+    UploadRow& row = request.row;
+    if (!m_context.catalogs.Exists(*account, request.parentId))
+        return refuse({404, kErrorCatalogMissing});
+    if (row.length > m_context.options.maxFileBytes)
+        return refuse({413, kErrorNoSpace});
 
-    UploadRow row;
     row.id = RandomHex(16);
     row.accountId = *account;
-    row.length = *length;
-    row.filename = metadata->Get("filename");
-    row.tag = metadata->Get("tag");
-    row.description = metadata->Get("description");
-    row.appType = *appType;
-    row.complexFlag = *complexFlag;
-    row.complexCid = metadata->Get("complexCid");
-    row.expectedSha1 = sha1;
-    row.metadata = rawMetadata;
-    row.hashState = FileSha1().SaveState();
     {
         // Space check and reservation in one step, so that parallel creations cannot overbook.
         SqliteTransaction transaction(m_context.db);
         const int64_t spare = m_context.accounts.Quota(*account) - m_context.catalogs.UsedBytes(*account) -
                               m_context.uploads.ReservedBytes(*account);
-        if (*length > spare)
-            return refuse(413, kErrorNoSpace);
+        if (row.length > spare)
+            return refuse({413, kErrorNoSpace});
         bool existed = false;
         row.catalogId =
-            newCatalog.empty() ? *parent : m_context.catalogs.Create(*account, *parent, newCatalog, existed);
+            request.newCatalogName.empty()
+                ? request.parentId
+                : m_context.catalogs.Create(*account, request.parentId, request.newCatalogName, existed);
         m_context.uploads.Insert(row);
         transaction.Commit();
     }
     const auto lease = m_locks.Acquire(row.id);
     res.set_header("Location", LocationOf(req, row.id));
     if (HasBody(req) && IsOctetStream(req)) {
-        ReceiveBody(req, res, reader, row, false);
-        if (res.status != 204)
+        if (!AppendBody(req, res, reader, row, -1))
             return;
     } else {
         if (HasBody(req))
@@ -224,107 +192,47 @@ void TusEndpoint::Patch(const httplib::Request& req, httplib::Response& res,
             return refuse(409);
         return AnswerOffset(res, *row, 204);
     }
-    ReceiveBody(req, res, reader, *row, true);
+    const int64_t dropAfter = m_faults ? m_faults->TakeDropAfter() : -1;
+    if (AppendBody(req, res, reader, *row, dropAfter))
+        AnswerOffset(res, *row, 204);
 }
 
-void TusEndpoint::ReceiveBody(const httplib::Request& req, httplib::Response& res,
-                              const httplib::ContentReader& reader, UploadRow& row, bool allowDrop) {
-    std::optional<ChunkChecksum> checksum;
-    if (req.has_header("Upload-Checksum")) {
-        checksum = ChunkChecksum::Parse(req.get_header_value("Upload-Checksum"));
-        if (!checksum) {
+bool TusEndpoint::AppendBody(const httplib::Request& req, httplib::Response& res,
+                             const httplib::ContentReader& reader, UploadRow& row, int64_t dropAfter) {
+    switch (m_receiver.Receive(req, reader, row, dropAfter)) {
+        case ChunkReceiver::Result::Stored:
+            break;
+        case ChunkReceiver::Result::Interrupted:
+            ReplyError(res, 400, kErrorServerFailure);
+            return false;
+        case ChunkReceiver::Result::BadChecksumHeader:
             res.status = 400;
             CloseAfterAnswer(req, res);
-            return;
-        }
-    }
-    const int64_t remaining = row.length - row.offset;
-    if (const auto announced = ParseSize(req.get_header_value("Content-Length"));
-        announced && *announced > remaining) {
-        ReplyError(res, 413, kErrorNoSpace);
-        CloseAfterAnswer(req, res);
-        return;
-    }
-    std::optional<FileSha1> hash;
-    if (row.hashOffset == row.offset)
-        hash = FileSha1::Restore(row.hashState);
-    UploadWriter writer(m_context.layout.UploadContent(row.id), row.offset, std::move(hash));
-    if (!writer.IsOpen())
-        return ReplyError(res, 500, kErrorServerFailure);
-
-    const int64_t dropAfter = (allowDrop && m_faults) ? m_faults->TakeDropAfter() : -1;
-    int64_t received = 0;
-    bool overflow = false;
-    bool dropped = false;
-    bool writeFailed = false;
-    const bool complete = reader([&](const char* data, size_t size) {
-        size_t take = size;
-        if (received + static_cast<int64_t>(size) > remaining) {
-            overflow = true;
             return false;
-        }
-        if (dropAfter >= 0 && received + static_cast<int64_t>(size) >= dropAfter) {
-            take = static_cast<size_t>(dropAfter - received);
-            dropped = true;
-        }
-        if (checksum)
-            checksum->Update(data, take);
-        if (!writer.Append(data, take)) {
-            writeFailed = true;
+        case ChunkReceiver::Result::TooLong:
+            ReplyError(res, 413, kErrorNoSpace);
+            res.set_header("Connection", "close");
             return false;
-        }
-        received += static_cast<int64_t>(take);
-        return !dropped;
-    });
-
-    if (writeFailed) {
-        writer.Discard();
-        return ReplyError(res, 500, kErrorServerFailure);
+        case ChunkReceiver::Result::ChecksumMismatch:
+            ReplyError(res, kChecksumMismatch, kErrorRefused);
+            return false;
+        case ChunkReceiver::Result::StorageFailed:
+            ReplyError(res, 500, kErrorServerFailure);
+            return false;
     }
-    if (overflow) {
-        writer.Discard();
-        ReplyError(res, 413, kErrorNoSpace);
-        res.set_header("Connection", "close");
-        return;
+    if (row.offset < row.length)
+        return true;
+    switch (m_finisher.Finish(row)) {
+        case UploadFinisher::Result::Done:
+            return true;
+        case UploadFinisher::Result::ChecksumMismatch:
+            ReplyError(res, kChecksumMismatch, kErrorRefused);
+            return false;
+        case UploadFinisher::Result::Failed:
+            ReplyError(res, 500, kErrorServerFailure);
+            return false;
     }
-    // A chunk that carries a checksum is kept only whole and verified.
-    if (checksum && (!complete || dropped || !checksum->Matches())) {
-        writer.Discard();
-        if (dropped)
-            FaultInjector::AbortConnection(req);
-        if (!complete || dropped)
-            return ReplyError(res, 400, kErrorServerFailure);
-        return ReplyError(res, kChecksumMismatch, kErrorRefused);
-    }
-    // Bytes first, then the offset that counts them.
-    if (!writer.Commit())
-        return ReplyError(res, 500, kErrorServerFailure);
-    const auto& newHash = writer.Hash();
-    row.offset = writer.Offset();
-    if (newHash) {
-        row.hashState = newHash->SaveState();
-        row.hashOffset = row.offset;
-    }
-    const bool finished = complete && !dropped && row.offset == row.length;
-    // Finishing records the final offset itself: one commit (and sync) fewer per small file.
-    if (!finished)
-        m_context.uploads.SaveProgress(row.id, row.offset, row.hashState, row.hashOffset);
-    if (dropped)
-        FaultInjector::AbortConnection(req);
-    if (!complete || dropped)
-        return ReplyError(res, 400, kErrorServerFailure);
-
-    if (finished) {
-        switch (m_finisher.Finish(row)) {
-            case UploadFinisher::Result::Done:
-                break;
-            case UploadFinisher::Result::ChecksumMismatch:
-                return ReplyError(res, kChecksumMismatch, kErrorRefused);
-            case UploadFinisher::Result::Failed:
-                return ReplyError(res, 500, kErrorServerFailure);
-        }
-    }
-    AnswerOffset(res, row, 204);
+    return false;
 }
 
 void TusEndpoint::Terminate(const httplib::Request& req, httplib::Response& res) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "service/ChunkReceiver.h"
 #include "service/FaultInjector.h"
 #include "service/ServiceContext.h"
 #include "service/UploadFinisher.h"
@@ -18,7 +19,10 @@ public:
 
     // `faults` is null unless the service runs with test hooks.
     TusEndpoint(ServiceContext& context, FaultInjector* faults)
-        : m_context(context), m_faults(faults), m_finisher(context) {}
+        : m_context(context),
+          m_faults(faults),
+          m_receiver(context.layout, context.uploads),
+          m_finisher(context) {}
 
     void Register(httplib::Server& server);
 
@@ -33,14 +37,16 @@ private:
 
     // Checks shared by every request: tus version and sign-on. Sets the tus response headers.
     std::optional<int64_t> Admit(const httplib::Request& req, httplib::Response& res);
-    // Appends the request body at the confirmed offset and finishes the upload when it is complete.
-    void ReceiveBody(const httplib::Request& req, httplib::Response& res,
-                     const httplib::ContentReader& reader, UploadRow& row, bool allowDrop);
+    // Appends the request body and finishes the upload when it is complete; false when `res` holds
+    // the failure.
+    bool AppendBody(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader,
+                    UploadRow& row, int64_t dropAfter);
     void AnswerOffset(httplib::Response& res, const UploadRow& row, int status);
     std::string LocationOf(const httplib::Request& req, const std::string& id) const;
 
     ServiceContext& m_context;
     FaultInjector* m_faults;
+    ChunkReceiver m_receiver;
     UploadFinisher m_finisher;
     UploadLocks m_locks;
 };

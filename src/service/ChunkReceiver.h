@@ -1,0 +1,38 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <cstdint>
+
+#include "service/DataLayout.h"
+#include "service/UploadStore.h"
+
+namespace nimbra::service {
+
+// Appends one request body to an upload at its confirmed offset: verifies an Upload-Checksum, keeps
+// what arrived before a lost connection (unless a checksum covers the body), and confirms the new
+// offset only once the bytes are on disk.
+class ChunkReceiver final {
+public:
+    enum class Result {
+        Stored,             // the whole body is kept
+        Interrupted,        // the connection ended early; row.offset says what was kept
+        BadChecksumHeader,  // unsupported algorithm or malformed value; nothing read
+        TooLong,            // the body goes past the upload's length; nothing kept
+        ChecksumMismatch,   // nothing kept
+        StorageFailed,      // nothing kept
+    };
+
+    ChunkReceiver(const DataLayout& layout, UploadStore& uploads) : m_layout(layout), m_uploads(uploads) {}
+
+    // `dropAfter` >= 0 cuts the connection after that many body bytes (test hook). A body that completes
+    // the upload leaves its final offset for the finisher to record.
+    Result Receive(const httplib::Request& req, const httplib::ContentReader& reader, UploadRow& row,
+                   int64_t dropAfter);
+
+private:
+    const DataLayout& m_layout;
+    UploadStore& m_uploads;
+};
+
+}  // namespace nimbra::service
