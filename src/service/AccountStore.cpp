@@ -32,23 +32,25 @@ std::optional<int64_t> AccountStore::FindId(const std::string& name) {
 }
 
 std::optional<int64_t> AccountStore::Verify(const std::string& name, const std::string& password) {
-    PasswordHash stored;
-    int64_t id = 0;
+    // An unknown name is checked against a throw-away hash, so that the answer takes as long as for a
+    // known one and does not tell which names exist.
+    static const PasswordHash kNobody = PasswordHash::Create("");
+    PasswordHash stored = kNobody;
+    std::optional<int64_t> id;
     {
         auto lock = m_db.Lock();
         auto stmt = m_db.Prepare("SELECT id, salt, hash, iterations FROM accounts WHERE name = ?");
         stmt.Bind(1, name);
-        if (!stmt.Step())
-            return std::nullopt;
-        id = stmt.Int(0);
-        stored.salt = stmt.Blob(1);
-        stored.hash = stmt.Blob(2);
-        stored.iterations = static_cast<int>(stmt.Int(3));
+        if (stmt.Step()) {
+            id = stmt.Int(0);
+            stored.salt = stmt.Blob(1);
+            stored.hash = stmt.Blob(2);
+            stored.iterations = static_cast<int>(stmt.Int(3));
+        }
     }
     // Hashing runs outside the lock: it is the slow part and touches no shared state.
-    if (!stored.Matches(password))
-        return std::nullopt;
-    return id;
+    const bool matches = stored.Matches(password);
+    return id && matches ? id : std::nullopt;
 }
 
 std::string AccountStore::IssueToken(int64_t accountId, int64_t ttlSeconds) {
