@@ -262,7 +262,12 @@ std::string NetDiskPage::UploadDocument() {
         ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg(FromUtf8(reply.Describe())));
         return {};
     }
-    return Utf8ToGb18030(reply.body);
+    const auto document = CatalogDocumentForComponent(reply.body);
+    if (!document) {
+        ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg("unreadable catalog document"));
+        return {};
+    }
+    return Utf8ToGb18030(*document);
 }
 
 long NetDiskPage::ShowUploadDialog() {

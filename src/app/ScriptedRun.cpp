@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLinearGradient>
 #include <QLocale>
@@ -17,6 +18,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "DownloadRequests.h"
+#include "SaveDialogAnswerer.h"
 #include "platform/CodePage.h"
 
 namespace nimbra::app {
@@ -85,16 +88,20 @@ bool ScriptedRun::Fail(const QString& what) {
 
 int ScriptedRun::Run(const ScriptOptions& options) {
     QTemporaryDir work;
-    if (!work.isValid())
-        return Fail("cannot create a temporary folder"), 1;
+    if (!work.isValid()) {
+        Fail("cannot create a temporary folder");
+        return 1;
+    }
     Say("nimbra --script: scripted round trip");
     if (!m_session.LoadComponent()) {
         Fail(QString("the upload component cannot be used: %1")
                  .arg(QString::fromStdString(m_session.ComponentError())));
         return 1;
     }
+    m_timeoutSeconds = options.timeoutSeconds;
+    m_downloadDir = QDir(work.filePath("downloads"));
     const bool done = SignIn(options, work.filePath("disk")) && MakeFiles(QDir(work.filePath("files"))) &&
-                      CreateTargetCatalog() && Upload() && WaitForUploads(options.timeoutSeconds) &&
+                      m_downloadDir.mkpath(".") && CreateTargetCatalog() && Upload() && WaitForUploads() &&
                       DownloadOne();
     m_session.SignOut();
     // The engine keeps a task database per account in the program folder; the scripted account is
@@ -201,15 +208,15 @@ bool ScriptedRun::UploadThroughStartUpload() {
     return true;
 }
 
-bool ScriptedRun::WaitForUploads(int timeoutSeconds) {
-    const QDeadlineTimer deadline{std::chrono::seconds(timeoutSeconds)};
+bool ScriptedRun::WaitForUploads() {
+    const QDeadlineTimer deadline{std::chrono::seconds(m_timeoutSeconds)};
     std::vector<bool> seen(m_files.size(), false);
     while (m_uploaded.size() < m_files.size()) {
         if (deadline.hasExpired())
             return Fail(QString("only %1 of %2 uploads arrived within %3 s")
                             .arg(m_uploaded.size())
                             .arg(m_files.size())
-                            .arg(timeoutSeconds));
+                            .arg(m_timeoutSeconds));
         Pump(kPollMs);
         std::string error;
         const auto listed = m_session.Disk().Files(m_catalogId, error);
@@ -248,18 +255,50 @@ bool ScriptedRun::DownloadOne() {
     });
     if (remote == m_uploaded.end())
         return Fail("nothing to download");
-    Say("download: the component's DownloadFile needs the transfer list, which is not available yet; "
-        "fetching with HTTP GET");
-    const ServiceReply reply = m_session.Disk().FileBytes(remote->id);
-    if (!reply.Ok())
-        return Fail("download of " + largest->name + ": " + QString::fromStdString(reply.Describe()));
-    const QByteArray bytes = QByteArray::fromStdString(reply.body);
+    const DownloadItem item{m_session.Disk().FileUrl(remote->id), remote->name};
+    const QString target = m_downloadDir.filePath(largest->name);
+    long result = -1;
+    {
+        const SaveDialogAnswerer answerer(target);
+        result = m_session.Component()->DownloadFile(Utf8ToGb18030(DownloadFileDocument(item)));
+        if (!answerer.Unexpected().isEmpty())
+            return Fail("DownloadFile showed \"" + answerer.Unexpected() + "\"");
+        if (result != -1 && !answerer.Answered())
+            return Fail("DownloadFile asked for no place to save the file");
+    }
+    QByteArray bytes;
+    if (result == -1) {
+        Say("download: the component's DownloadFile is not available yet (it answered -1); fetching with "
+            "HTTP GET");
+        const ServiceReply reply = m_session.Disk().FileBytes(remote->id);
+        if (!reply.Ok())
+            return Fail("download of " + largest->name + ": " + QString::fromStdString(reply.Describe()));
+        bytes = QByteArray::fromStdString(reply.body);
+    } else {
+        Say("download: DownloadFile asked where to save " + largest->name + "; answered " + target);
+        if (!WaitForFile(target, largest->size))
+            return Fail("the download of " + largest->name + " did not finish");
+        QFile file(target);
+        if (!file.open(QIODevice::ReadOnly))
+            return Fail("cannot read " + target);
+        bytes = file.readAll();
+    }
     const bool same = bytes.size() == largest->size && Sha1Hex(bytes) == largest->sha1;
     Say(QString("download  %1  %2  finished, %3")
             .arg(largest->name, SizeText(bytes.size()), same ? "bytes match the original" : "BYTES DIFFER"));
     if (!same)
         return Fail("the downloaded bytes of " + largest->name + " differ from the original");
     return CheckThumbnail();
+}
+
+bool ScriptedRun::WaitForFile(const QString& path, qint64 size) {
+    const QDeadlineTimer deadline{std::chrono::seconds(m_timeoutSeconds)};
+    while (!deadline.hasExpired()) {
+        if (QFileInfo(path).size() == size)
+            return true;
+        Pump(kPollMs);
+    }
+    return false;
 }
 
 bool ScriptedRun::CheckThumbnail() {

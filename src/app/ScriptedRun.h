@@ -41,7 +41,8 @@ private:
     bool CreateTargetCatalog();
     bool Upload();
     bool UploadThroughStartUpload();
-    bool WaitForUploads(int timeoutSeconds);
+    bool WaitForUploads();
+    bool WaitForFile(const QString& path, qint64 size);
     bool DownloadOne();
     bool CheckThumbnail();
     bool Fail(const QString& what);
@@ -56,6 +57,8 @@ private:
     std::string m_catalogId;
     QString m_catalogName;
     QString m_ownAccount;
+    QDir m_downloadDir;
+    int m_timeoutSeconds = 0;
     bool m_throughDialog = false;  // the files went through the upload dialog
     int m_failures = 0;
 };

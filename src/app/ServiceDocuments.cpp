@@ -1,6 +1,7 @@
 #include "ServiceDocuments.h"
 
 #include <pugixml.hpp>
+#include <sstream>
 
 namespace nimbra::app {
 
@@ -90,6 +91,18 @@ std::optional<CatalogCreation> ReadCatalogCreation(const std::string& document) 
     if (!result || !result.attribute("resultCode"))
         return std::nullopt;
     return CatalogCreation{result.attribute("resultCode").as_int(-1), result.child("catalogID").text().get()};
+}
+
+std::optional<std::string> CatalogDocumentForComponent(const std::string& document) {
+    pugi::xml_document doc;
+    if (!Load(doc, document))
+        return std::nullopt;
+    const pugi::xml_node result = FindResult(doc);
+    if (!result)
+        return std::nullopt;
+    std::ostringstream out;
+    result.print(out, "", pugi::format_raw);
+    return out.str();
 }
 
 }  // namespace nimbra::app

@@ -45,5 +45,8 @@ std::optional<LoginResult> ReadLoginResult(const std::string& document);
 std::optional<std::vector<CatalogNode>> ReadCatalogNodes(const std::string& document);
 std::optional<std::vector<DiskFile>> ReadFileList(const std::string& document);
 std::optional<CatalogCreation> ReadCatalogCreation(const std::string& document);
+// The catalog document in the shape the upload component reads: <result> as the document element
+// (the service wraps it in <root>). nullopt when there is no <result>.
+std::optional<std::string> CatalogDocumentForComponent(const std::string& document);
 
 }  // namespace nimbra::app

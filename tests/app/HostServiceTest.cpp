@@ -125,6 +125,18 @@ TEST_F(HostServiceTest, CatalogsAndFilesComeFromTheService) {
     EXPECT_FALSE(disk.Files("999999", error));
 }
 
+TEST_F(HostServiceTest, TheComponentGetsTheCatalogDocumentWithResultAsItsDocumentElement) {
+    const ServiceReply reply = disk.CatalogDocument();
+    ASSERT_TRUE(reply.Ok());
+    const auto document = CatalogDocumentForComponent(reply.body);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->rfind("<result resultCode=\"0\">", 0), 0u) << *document;
+    for (const char* element : {"<uploadUrl>", "<getWholeCatalog>", "<MaxUploadFilesNumber>", "<SpareSize>"})
+        EXPECT_NE(document->find(element), std::string::npos) << element;
+    EXPECT_FALSE(CatalogDocumentForComponent("<root><other/></root>"));
+    EXPECT_FALSE(CatalogDocumentForComponent("<root><result"));
+}
+
 TEST_F(HostServiceTest, CatalogCreationAnswersAnIdOrTheRefusalTheComponentKnows) {
     const std::string id = disk.CreateCatalog("10000000000011", Gb18030ToUtf8("新目录"));
     ASSERT_NE(id, kCatalogNotCreated);

@@ -22,6 +22,8 @@ using namespace nimbra::app;
 namespace {
 
 QApplication& GuiApp() {
+    if (auto* existing = qobject_cast<QApplication*>(QApplication::instance()))
+        return *existing;
     static int argc = 1;
     static char name[] = "host-windows-test";
     static char* argv[] = {name, nullptr};

@@ -1,0 +1,42 @@
+#include "SaveDialogAnswerer.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+
+namespace nimbra::app {
+
+namespace {
+
+constexpr int kLookMs = 50;
+
+}  // namespace
+
+SaveDialogAnswerer::SaveDialogAnswerer(QString path) : m_path(std::move(path)) {
+    // The timer fires inside the dialog's own event loop, while the component waits for the answer.
+    connect(&m_timer, &QTimer::timeout, this, &SaveDialogAnswerer::Look);
+    m_timer.start(kLookMs);
+}
+
+void SaveDialogAnswerer::Look() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        // Typed into the name field, as a user would; the dialog takes an absolute path there.
+        if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
+            name->setText(m_path);
+        else
+            files->selectFile(m_path);
+        static_cast<QDialog*>(files)->accept();
+        m_answered = true;
+        return;
+    }
+    m_unexpected = modal->windowTitle();
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
+
+}  // namespace nimbra::app
