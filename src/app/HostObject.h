@@ -18,7 +18,6 @@ public:
         *ppv = iid == m_iid ? static_cast<Interface*>(this) : nullptr;
         return *ppv ? 1 : 0;
     }
-    const GUID& Iid() const { return m_iid; }
 
 private:
     GUID m_iid;

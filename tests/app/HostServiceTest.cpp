@@ -28,7 +28,7 @@ protected:
         (void)app;
         dataDir = std::make_unique<QTemporaryDir>();
         service = std::make_unique<EmbeddedService>();
-        ASSERT_TRUE(service->Start(NIMBRA_DISKD_PATH, dataDir->filePath("disk"), {"--demo"}))
+        ASSERT_TRUE(service->Start(NIMBRA_DISKD_PATH, dataDir->filePath("disk"), {"--demo", "--test-hooks"}))
             << service->Error().toStdString();
     }
     static void TearDownTestSuite() {
@@ -83,12 +83,20 @@ TEST_F(HostServiceTest, WrongPasswordIsRefusedAndLeavesNobodySignedIn) {
 }
 
 TEST_F(HostServiceTest, UpdateSignOnSignsInAgainWhenTheServiceRefusesTheToken) {
-    std::string signOn = "stale";
-    client.SetToken("not-a-token");
+    const std::string expired = client.Token();
+    ASSERT_TRUE(client.PostForm("/__test/expire-tokens", {}).Ok());
+    EXPECT_EQ(disk.CatalogDocument().errorCode, 9476);
+    std::string signOn = expired;
     ASSERT_EQ(login.UpdateSignOn(signOn), 0);
-    EXPECT_NE(signOn, "stale");
+    EXPECT_NE(signOn, expired);
     EXPECT_EQ(signOn, client.Token());
+    EXPECT_EQ(signOn, login.GetLoginString());
     EXPECT_TRUE(disk.CatalogDocument().Ok());
+
+    // A valid token is kept as it is.
+    std::string current = signOn;
+    ASSERT_EQ(login.UpdateSignOn(current), 0);
+    EXPECT_EQ(current, signOn);
 
     login.SignOut();
     EXPECT_EQ(login.UpdateSignOn(signOn), -1);
