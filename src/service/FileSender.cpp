@@ -37,14 +37,14 @@ RangeKind ParseRange(const std::string& header, int64_t size, ByteSpan& span) {
     static const std::string kUnit = "bytes=";
     if (header.compare(0, kUnit.size(), kUnit) != 0)
         return RangeKind::Whole;
-    const std::string spec = header.substr(kUnit.size());
-    if (spec.find(',') != std::string::npos)
+    const std::string ranges = header.substr(kUnit.size());
+    if (ranges.find(',') != std::string::npos)
         return RangeKind::Whole;
-    const size_t dash = spec.find('-');
+    const size_t dash = ranges.find('-');
     if (dash == std::string::npos)
         return RangeKind::Whole;
-    const auto first = ParseSize(spec.substr(0, dash));
-    const auto last = ParseSize(spec.substr(dash + 1));
+    const auto first = ParseSize(ranges.substr(0, dash));
+    const auto last = ParseSize(ranges.substr(dash + 1));
     if (!first) {
         if (!last || *last == 0 || size == 0)
             return RangeKind::Unsatisfiable;
@@ -54,7 +54,7 @@ RangeKind ParseRange(const std::string& header, int64_t size, ByteSpan& span) {
     }
     if (*first >= size)
         return RangeKind::Unsatisfiable;
-    if (dash + 1 < spec.size() && (!last || *last < *first))
+    if (dash + 1 < ranges.size() && (!last || *last < *first))
         return RangeKind::Whole;
     const int64_t end = last ? std::min(*last, size - 1) : size - 1;
     span.first = *first;
