@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Takes the screenshots of this folder: nimbra under a virtual X display (xvfb-run), signed in to a
 # nimbra-diskd with a fresh demo account whose current catalog is "Photos" (so the picture thumbnail
-# shows), captured with ImageMagick's `import` (installed by `scripts/setup-deps.sh bench`).
+# shows), captured with ImageMagick's `import` (installed by `scripts/setup-deps.sh bench`). The transfer
+# list is taken mid-transfer during a scripted round trip whose uploads the service slows down with its
+# test hooks.
 # Usage: docs/screenshots/capture.sh [build dir, default build/default]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bin="${1:-build/default}/bin"
 out=docs/screenshots
 data="$(mktemp -d)"
-"$bin/nimbra-diskd" --data "$data" --listen 127.0.0.1:0 --demo >"$data/service.out" &
+"$bin/nimbra-diskd" --data "$data" --listen 127.0.0.1:0 --demo --test-hooks >"$data/service.out" &
 service=$!
 trap 'kill $service; wait $service || true; rm -rf "$data"' EXIT
 for _ in $(seq 50); do grep -q listening "$data/service.out" && break; sleep 0.1; done
@@ -32,3 +34,18 @@ shoot() {
 
 shoot zh_CN main-window-zh_CN.png
 shoot en main-window-en.png
+
+# The transfer list while the scripted round trip's uploads crawl (each upload request waits 2.5 s).
+curl -s -d pathPrefix=/lumenoApp/share/pc_uploadFileRequest/ -d hangMs=2500 -d count=-1 "$url/__test/fault"
+xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
+  "$0" --script --service "$1" >/dev/null & pid=$!
+  for _ in $(seq 40); do
+    sleep 0.5
+    import -window root "$2"
+    [ "$(stat -c %s "$2")" -gt 5000 ] && break  # a window is up (an empty screen compresses to nothing)
+  done
+  curl -s -d clear=1 "$1/__test/fault"
+  wait "$pid" || true
+' "$bin/nimbra" "$url" "$data/transfers.png"
+convert "$data/transfers.png" -trim +repage "$out/transfer-list.png"
+echo "capture: $out/transfer-list.png"

@@ -312,9 +312,13 @@ bool ScriptedRun::CheckThumbnail() {
             ": thumbnails are made by the upload dialog, which is not available yet");
         return true;
     }
-    if (remote == m_uploaded.end() || !remote->hasThumbnail)
-        return Fail("the service has no thumbnail of " + picture->name);
-    const ServiceReply reply = m_session.Disk().Thumbnail(remote->id);
+    if (remote == m_uploaded.end())
+        return Fail(picture->name + " is not on the service");
+    // The thumbnail travels in a request of its own, which may end after the file's last bytes.
+    ServiceReply reply;
+    const QDeadlineTimer deadline{std::chrono::seconds(m_timeoutSeconds)};
+    while ((reply = m_session.Disk().Thumbnail(remote->id)).status == 404 && !deadline.hasExpired())
+        Pump(kPollMs);
     QImage thumbnail;
     if (!reply.Ok() || !thumbnail.loadFromData(QByteArray::fromStdString(reply.body)))
         return Fail("the thumbnail of " + picture->name + " cannot be read");
