@@ -5,4 +5,6 @@ nimbra_test(upload_rules_test GUI SOURCES UploadRulesTest.cpp CatalogDocumentTes
 find_package(Qt6 QUIET COMPONENTS Test)
 if(TARGET Qt6::Test)
   nimbra_test(upload_controls_test GUI SOURCES UploadControlsTest.cpp GuiTestMain.cpp LIBS nimbra-uic Qt6::Test)
+  nimbra_test(upload_dialog_test GUI SOURCES UploadDlgTest.cpp GuiTestMain.cpp
+              LIBS nimbra-uic nimbra-test-host Qt6::Test)
 endif()

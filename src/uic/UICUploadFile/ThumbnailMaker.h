@@ -1,7 +1,7 @@
 #pragma once
 // Makes one thumbnail: the centre square of a picture scaled to side x side pixels and written as a
 // 24-bit RGB JPEG (transparent parts over black). Two decoders can do it; each picture type uses the one
-// that is faster for it (libvips shrinks JPEGs while decoding, Qt reads BMPs directly).
+// that is faster for it.
 
 #include <string>
 

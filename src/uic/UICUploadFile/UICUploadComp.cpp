@@ -1,5 +1,6 @@
 #include "uic/UICUploadFile/UICUploadComp.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QScreen>
 #include <QWidget>
@@ -14,6 +15,7 @@
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "uip/UIPUpload/UIPUploadComp.h"
 #include "xml/XML.h"
@@ -79,6 +81,7 @@ CUICUploadComp::CUICUploadComp() = default;
 // The dialogs are process-wide singletons; their windows go with the component, while the host's
 // application object still exists.
 CUICUploadComp::~CUICUploadComp() {
+    UISingleton<CUICUploadDlg>::Destroy();
     UISingleton<CUICTransmitDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
 }
@@ -115,9 +118,11 @@ long CUICUploadComp::CreateComponent(long /*value*/) {
 
 HWND CUICUploadComp::GetComponentHwnd() {
     LOG_FUNCTION("CUICUploadComp::GetComponentHwnd");
-    // The upload dialog arrives with its own window; until it exists there is no handle to give.
-    LOG_NULL("CUICUploadComp::GetComponentHwnd", "m_pUICUploadDlg");
-    return nullptr;
+    if (!m_pUICUploadDlg) {
+        LOG_NULL("CUICUploadComp::GetComponentHwnd", "m_pUICUploadDlg");
+        return nullptr;
+    }
+    return m_pUICUploadDlg;
 }
 
 long CUICUploadComp::DoComponent() {
@@ -209,16 +214,61 @@ long CUICUploadComp::OnComponentNotify(long id, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-long CUICUploadComp::ShowUpload(const std::string& /*uploadDoc*/, HWND /*parent*/) {
-    LOG_FUNCTION("CUICUploadComp::ShowUpload");
-    LOG_NULL("CUICUploadComp::ShowUpload", "m_pUICUploadDlg");
-    return -1;
+namespace {
+
+// Keeps the wait cursor up for the length of a scope.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The upload dialog with its window and the document applied; null (logged) on failure. The dialog is
+// one window for the whole process, so the host's parent window is not taken over.
+CUICUploadDlg* PrepareUploadDlg(CUICUploadDlg*& member, const char* name, const std::string& doc, long flag) {
+    CUICUploadDlg* dialog = DialogWithWindow(member, name, "m_pUICUploadDlg");
+    if (dialog && dialog->SetUploadParam(doc, flag) != 0) {
+        NIMBRA_LOG("%s, Info = %s", name, "调用SetUploadParam失败");
+        return nullptr;
+    }
+    return dialog;
 }
 
-long CUICUploadComp::ShowUpload(HWND /*parent*/, const std::string& /*uploadDoc*/, long /*flag*/) {
-    LOG_FUNCTION("CUICUploadComp::ShowUpload");
-    LOG_NULL("CUICUploadComp::ShowUpload", "m_pUICUploadDlg");
-    return -1;
+}  // namespace
+
+long CUICUploadComp::ShowUpload(const std::string& uploadDoc, HWND /*parent*/) {
+    static const char* const kName = "CUICUploadComp::ShowUpload";
+    LOG_FUNCTION(kName);
+    const WaitCursor wait;
+    CUICUploadDlg* dialog = PrepareUploadDlg(m_pUICUploadDlg, kName, uploadDoc, 0);
+    if (!dialog) {
+        return -1;
+    }
+    if (dialog->isMinimized()) {
+        dialog->showNormal();
+        dialog->activateWindow();
+    }
+    dialog->show();
+    if (const QScreen* screen = dialog->screen()) {
+        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    }
+    dialog->raise();
+    return 0;
+}
+
+long CUICUploadComp::ShowUpload(HWND /*parent*/, const std::string& uploadDoc, long flag) {
+    static const char* const kName = "CUICUploadComp::ShowUpload";
+    LOG_FUNCTION(kName);
+    const WaitCursor wait;
+    CUICUploadDlg* dialog = PrepareUploadDlg(m_pUICUploadDlg, kName, uploadDoc, flag);
+    if (!dialog) {
+        return -1;
+    }
+    dialog->show();
+    dialog->raise();
+    return 0;
 }
 
 long CUICUploadComp::ShowTarget(const std::string& /*catalogDoc*/, long /*flashCallNumber*/) {
@@ -248,12 +298,32 @@ long CUICUploadComp::IsFileOnUploading() {
     return m_pUploadTaskListDlg ? 1 : 0;
 }
 
-long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& /*uploadDoc*/,
-                                              const std::vector<std::string>& /*files*/,
-                                              const std::vector<std::string>& /*folders*/, long /*unused*/) {
-    LOG_FUNCTION("CUICUploadComp::UploadDragFilesToNetDisk");
-    LOG_NULL("CUICUploadComp::UploadDragFilesToNetDisk", "m_pUICUploadDlg");
-    return -1;
+long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& uploadDoc, const std::vector<std::string>& files,
+                                              const std::vector<std::string>& folders, long /*unused*/) {
+    static const char* const kName = "CUICUploadComp::UploadDragFilesToNetDisk";
+    LOG_FUNCTION(kName);
+    if (!m_pUICUploadDlg) {
+        m_pUICUploadDlg = UISingleton<CUICUploadDlg>::Instance();
+    }
+    if (!m_pUICUploadDlg) {
+        LOG_NULL(kName, "m_pUICUploadDlg");
+        return -1;
+    }
+    m_pUICUploadDlg->SetCurDirMode(true);
+    long lRet = m_pUICUploadDlg->SetParamsOfUploadFiles(uploadDoc);
+    if (lRet == -1) {
+        LOG_FAILED(kName, "lRet");
+        return -1;
+    }
+    if (!files.empty()) {
+        lRet = m_pUICUploadDlg->UploadDragFilesToNetDisk(files);
+    }
+    if (!folders.empty()) {
+        // Dropped folders need the folder upload, which the dialog does not have yet.
+        LOG_ERROR(kName, "folder upload is not available");
+        lRet = -1;
+    }
+    return lRet;
 }
 
 long CUICUploadComp::ShowTransmit(long show) {
@@ -383,10 +453,24 @@ long CUICUploadComp::StartUpload(const UploadFileList& files, const tagUploadInf
     return adapter->StartUpload(entries, info, flag);
 }
 
-long CUICUploadComp::SetPreUploadParameterss(const std::string& /*uploadDoc*/) {
-    LOG_FUNCTION("CUICUploadComp::SetPreUploadParameterss");
-    LOG_NULL("CUICUploadComp::SetPreUploadParameterss", "m_pUICUploadDlg");
-    return -1;
+long CUICUploadComp::SetPreUploadParameterss(const std::string& uploadDoc) {
+    static const char* const kName = "CUICUploadComp::SetPreUploadParameterss";
+    LOG_FUNCTION(kName);
+    if (!m_pUICUploadDlg) {
+        m_pUICUploadDlg = UISingleton<CUICUploadDlg>::Instance();
+    }
+    if (!m_pUICUploadDlg) {
+        LOG_NULL(kName, "m_pUICUploadDlg");
+        return -1;
+    }
+    if (m_pUICUploadDlg->SetParamsOfUploadFiles(uploadDoc) != 0) {
+        NIMBRA_LOG("%s, Info = %s", kName, "调用SetUploadParam失败");
+        return -1;
+    }
+    if (m_pUICUploadDlg->IsInitialized()) {
+        m_pUICUploadDlg->ShowSize();
+    }
+    return 0;
 }
 
 long CUICUploadComp::UnZip(const std::string& /*archivePath*/, const std::string& /*targetFolder*/) {
@@ -446,6 +530,9 @@ long CUICUploadComp::OnNetworkState(long connected) {
     // Continuing uploads on return needs the upload task list, which the component does not have yet;
     // the engine keeps its tasks either way.
     if (connected == 0) {
+        if (CUICUploadDlg* upload = ExistingWindow(m_pUICUploadDlg)) {
+            upload->HideWindow();
+        }
         if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
             transmit->HideWindow();
         }
@@ -472,6 +559,9 @@ void CUICUploadComp::Register() {
 void CUICUploadComp::Deregister() {
     static const char* const kName = "CUICUploadComp::Deregister";
     LOG_FUNCTION(kName);
+    if (CUICUploadDlg* upload = ExistingWindow(m_pUICUploadDlg)) {
+        upload->HideWindow();
+    }
     if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
         transmit->HideWindow();
     }
@@ -502,7 +592,9 @@ void CUICUploadComp::NotifyFlashRefresh() {
     LOG_FUNCTION("CUICUploadComp::NotifyFlashRefresh");
     if (!m_pUICUploadDlg) {
         LOG_NULL("CUICUploadComp::NotifyFlashRefresh", "m_pUICUploadDlg");
+        return;
     }
+    m_pUICUploadDlg->NotifyFlashRefresh();
 }
 
 bool CUICUploadComp::ParseUrl(const std::string& url, std::string& host, long& port, std::string& path) {

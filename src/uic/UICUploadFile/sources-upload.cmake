@@ -2,15 +2,19 @@
 list(APPEND NIMBRA_UIC_SOURCES
   CatalogDocument.cpp
   ContentType.cpp
+  LangFormat.cpp
   Miniature.cpp
+  SkinSplitterCtrl.cpp
   ThumbnailMaker.cpp
   UICComboEdit.cpp
   UICComboTreeCtrl.cpp
   UICTreeDropList.cpp
   UICUpLoadListCtrl.cpp
-  UploadRules.cpp)
+  UICUploadDlg.cpp
+  UploadRules.cpp
+  ${PROJECT_SOURCE_DIR}/res/upload/upload.qrc)
 
-# Thumbnails of JPEG and TIFF pictures are made with libvips (shrink-on-load). nimbra-uic is created
+# Thumbnails of PNG and TIFF pictures are made with libvips. nimbra-uic is created
 # after this file is read, so the link is added once the directory is done.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(VIPS REQUIRED IMPORTED_TARGET vips)

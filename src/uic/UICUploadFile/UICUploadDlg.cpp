@@ -1,0 +1,793 @@
+#include "uic/UICUploadFile/UICUploadDlg.h"
+
+#include <QApplication>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <cstdlib>
+#include <filesystem>
+
+#include "function/DialogItem.h"
+#include "function/ToolsHelp.h"
+#include "function/UIClassFactory.h"
+#include "host/HostIds.h"
+#include "log/LogMacros.h"
+#include "platform/CodePage.h"
+#include "platform/PrivateProfile.h"
+#include "platform/Prompts.h"
+#include "platform/Services.h"
+#include "platform/Skin.h"
+#include "ui_10001.h"
+#include "uic/UICUploadFile/LangFormat.h"
+#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/SkinSplitterCtrl.h"
+#include "uic/UICUploadFile/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/UICProgressDlg.h"
+#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uip/UIPUpload/IUIPUpload.h"
+
+namespace {
+
+constexpr const char* kSection = "UPLOAD";
+constexpr int kTagLimit = 260;
+constexpr int kDescriptionLimit = 150;
+constexpr int kRowHeight = 25;
+constexpr int kRefreshCommand = 198626;
+
+std::string Text(const char* key) {
+    return CToolsHelp::GetString(key, kSection);
+}
+
+std::string ConfigFile() {
+    return CToolsHelp::GetProgramDir() + "config.ini";
+}
+
+std::string Backslashed(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+uint64_t FileSize(const std::string& path) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(std::filesystem::path(Gb18030ToUtf8(path)), error);
+    return error ? 0 : size;
+}
+
+QPixmap IconResource(const char* name) {
+    return QPixmap(QStringLiteral(":/upload/") + QLatin1String(name));
+}
+
+// Keeps the wait cursor up for the length of a scope.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+CUICUploadDlg::CUICUploadDlg(QWidget* parent)
+    : CResizableDialog(IDD_DIALOG_UPLOAD, parent),
+      m_ui(std::make_unique<Ui::UploadDlgForm>()),
+      m_timers([this](unsigned id) { OnTimer(id); }, this) {
+    Q_INIT_RESOURCE(upload);
+    m_ui->setupUi(this);
+    m_pList = m_ui->listUpload;
+    m_pCombo = m_ui->comboGoalCatalog;
+    m_pTag = m_ui->richeditTag;
+    m_pDescription = m_ui->editDescription;
+    m_pUpload = m_ui->buttonUpload;
+    m_messages.On(WM_LIST_CELL_NOTIFY, [this](WPARAM w, LPARAM l) { return OnListClickCloumnDel(w, l); });
+    m_messages.On(WM_SKIN_NOTIFY, [this](WPARAM w, LPARAM l) { return OnSkinMagicExMsg(w, l); });
+    m_messages.On(WM_SPLITTER_HOR_RANGE, [this](WPARAM w, LPARAM l) { return OnSplitterHorRange(w, l); });
+    m_messages.On(WM_SPLITTER_VER_RANGE, [this](WPARAM w, LPARAM l) { return OnSplitterVerRange(w, l); });
+    connect(m_ui->buttonChoose, &QPushButton::clicked, this, [this] { OnBnClickedButtonChoose(); });
+    connect(m_pUpload, &QPushButton::clicked, this, [this] { OnBnClickedButtonUpload(); });
+    connect(m_ui->buttonCancel, &QPushButton::clicked, this, [this] { OnBnClickedButtonCanecl(); });
+    connect(m_pCombo, &CUICComboTreeCtrl::Notify, this, [this](int code) {
+        if (code == CBN_SELENDOK) {
+            OnCbnSelendokComboGoalcatalog();
+        }
+    });
+    CreateList();
+}
+
+CUICUploadDlg::~CUICUploadDlg() = default;
+
+bool CUICUploadDlg::OnInitDialog() {
+    LOG_FUNCTION("CUICUploadDlg::OnInitDialog");
+    Services::GetSkin().ApplySkin(this, "DlgUpload");
+    CResizableDialog::OnInitDialog();
+    setWindowIcon(QIcon(ToQString(CToolsHelp::GetProgramDir() + "images/Main/Nimbra.ico")));
+    SetLanguage();
+    QFont font(ToQString("宋体"));
+    font.setPixelSize(12);
+    font.setWeight(QFont::Normal);
+    m_pTag->setFont(font);
+    m_pTag->clear();
+    m_pDescription->clear();
+    // The rich edit and the multi-line edit have no length limit of their own in Qt.
+    connect(m_pTag, &QTextEdit::textChanged, this, [this] {
+        if (m_pTag->toPlainText().size() > kTagLimit) {
+            m_pTag->setPlainText(m_pTag->toPlainText().left(kTagLimit));
+            m_pTag->moveCursor(QTextCursor::End);
+        }
+    });
+    connect(m_pDescription, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_pDescription->toPlainText().size() > kDescriptionLimit) {
+            m_pDescription->setPlainText(m_pDescription->toPlainText().left(kDescriptionLimit));
+            m_pDescription->moveCursor(QTextCursor::End);
+        }
+    });
+    m_pTag->setFocus();
+    qApp->installEventFilter(this);
+    resize(458, 500);
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    return true;
+}
+
+bool CUICUploadDlg::SetLanguage() {
+    setWindowTitle(ToQString(Text("IDS_UPLOAD_TITLE_MAIN")));
+    CToolsHelp::SetDlgItemTextA(this, IDC_BUTTON_CANECL, "IDS_UPLOAD_BUTTON_CANECL", kSection);
+    CToolsHelp::SetDlgItemTextA(this, IDC_STATIC_LIST_CAPTION, "IDS_UPLOAD_STATIC_TEXT2", kSection);
+    return true;
+}
+
+void CUICUploadDlg::CreateList() {
+    m_pList->InsertColumn(0, 20, Qt::AlignLeft);
+    m_pList->InsertColumn(1, 280, Qt::AlignLeft);
+    m_pList->InsertColumn(2, 40, Qt::AlignRight);
+    m_pList->InsertColumn(3, 16, Qt::AlignRight);
+    m_pList->InsertColumn(4, 40, Qt::AlignRight);
+    m_pList->SetRowHeight(kRowHeight);
+    m_folderMarks = {IconResource("folder.png")};
+    m_deleteFaces = {IconResource("delete.png"), IconResource("delete-hot.png"),
+                     IconResource("delete-down.png")};
+    m_pList->SetColumnImageList(0, &m_fileIcons);
+    m_pList->SetColumnImageList(3, &m_folderMarks);
+    m_pList->SetColumnImageList(4, &m_deleteFaces);
+}
+
+// --- Document and limits ---
+
+int CUICUploadDlg::SetUploadParam(const std::string& doc, long flag) {
+    LOG_FUNCTION("CUICUploadDlg::SetUploadParam");
+    m_rules.BlockedPaths().clear();
+    // The flag says whether the upload goes into the host's current folder or into a chosen goal.
+    m_bIsCurDir = flag != 0;
+    SetParamsOfUploadFiles(doc);
+    ShowSize();
+    Clear();
+    return 0;
+}
+
+int CUICUploadDlg::SetParamsOfUploadFiles(const std::string& doc) {
+    LOG_FUNCTION("CUICUploadDlg::SetParamsOfUploadFiles");
+    if (doc.size() < 2) {
+        m_bIsCurDir = false;
+        return 0;
+    }
+    m_strDoc = doc;
+    ParseXML(doc);
+    return m_rules.SetLimits(doc);
+}
+
+bool CUICUploadDlg::ParseXML(const std::string& doc) {
+    if (m_catalog.ParseXML(doc, Text("IDS_UPLOAD_INFO_MYFOLDER"), m_bIsCurDir) !=
+        CCatalogDocument::ParseResult::BuildTree) {
+        return false;
+    }
+    bool matched = false;
+    for (const auto& record : m_catalog.Records()) {
+        m_pCombo->SetItemData(m_pCombo->AddPath(record->strPath), record.get());
+        matched = matched || record->strPath == m_catalog.CurrentPath();
+    }
+    std::string path = Backslashed(m_catalog.CurrentPath());
+    if (path.empty() && !matched) {
+        path = "我的网盘\\我的文件夹";
+    }
+    m_catalog.SetCurrentPath(path);
+    m_pCombo->SelectPath(path, true);
+    return true;
+}
+
+void CUICUploadDlg::ShowSize() {
+    m_ui->staticSpareSize->setText(
+        ToQString(FormatLangText(Text("IDS_UPLOAD_INFO_SPARESIZE"), {MakeSize(m_rules.SpareSize())})));
+    m_ui->staticUploadSize->setText(
+        ToQString(FormatLangText(Text("IDS_UPLOAD_INFO_UPLOADSIZE"), {MakeSize(m_rules.MaxTotalSize())})));
+}
+
+void CUICUploadDlg::RefreshSize() {
+    std::string error;
+    if (m_rules.ResultCode() != 0) {
+        error = FormatLangText(Text("IDS_UPLOAD_INFO_SEVERRETURNFAIL"), {});
+    } else if (m_rules.ListedTotal() > m_rules.MaxTotalSize()) {
+        error = FormatLangText(Text("IDS_UPLOAD_INFO_ERROR"), {MakeSize(m_rules.MaxTotalSize())});
+    }
+    const bool failed = m_rules.ResultCode() != 0 || !error.empty();
+    m_ui->staticSpareSize->setVisible(!failed);
+    m_ui->staticUploadSize->setVisible(!failed);
+    m_ui->staticSizeError->setVisible(failed);
+    if (failed) {
+        m_ui->staticSizeError->setText(ToQString(error));
+        return;
+    }
+    m_ui->staticUploadSize->setText(
+        ToQString(FormatLangText(Text("IDS_UPLOAD_INFO_REFRESHSIZE"),
+                                 {MakeSize(m_rules.ListedTotal()), MakeSize(m_rules.MaxTotalSize())})));
+}
+
+// --- The goal ---
+
+void CUICUploadDlg::OnCbnSelendokComboGoalcatalog() {
+    QTreeWidgetItem* item = m_pCombo->GetSelectedItem();
+    if (!item) {
+        m_bGoalSelected = false;
+        return;
+    }
+    m_bGoalSelected = true;
+    m_catalog.ChooseGoal(static_cast<const stCatalog*>(m_pCombo->GetItemData(item)));
+    const std::string path = Backslashed(m_pCombo->GetFullPath(item));
+    m_catalog.SetCurrentPath(path);
+    m_pCombo->SelectPath(path, true);
+    WriteUploadPath("netdiskdownload", path);
+    m_catalog.SetCurrentPath({});
+}
+
+void CUICUploadDlg::WriteUploadPath(const char* key, const std::string& path) {
+    if (!WritePrivateProfileString("PREPATH", key, path.c_str(), ConfigFile().c_str())) {
+        LOG_FAILED("CUICUploadDlg::WriteUploadPath", "WritePrivateProfileString");
+    }
+}
+
+// --- The list ---
+
+std::vector<tagUploadRow> CUICUploadDlg::Rows() const {
+    std::vector<tagUploadRow> rows;
+    rows.reserve(m_vecRows.size());
+    for (const auto& row : m_vecRows) {
+        rows.push_back(*row);
+    }
+    return rows;
+}
+
+bool CUICUploadDlg::IsAlikeFileName(const std::string& name) const {
+    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
+        if (m_pList->GetItemText(row, 1) == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CUICUploadDlg::AddRow(std::unique_ptr<tagUploadRow> record, const std::string& sizeText) {
+    const QFileIconProvider icons;
+    m_fileIcons.push_back(icons.icon(QFileInfo(ToQString(record->strPath))).pixmap(16, 16));
+    record->nIcon = static_cast<int32_t>(m_fileIcons.size()) - 1;
+    const int row = m_pList->InsertItem(m_pList->GetItemCount(), "");
+    m_pList->SetItemData(row, reinterpret_cast<LPARAM>(record.get()));
+    m_pList->SetItemImage(row, 0, record->nIcon);
+    m_pList->SetItemButton(row, 4, "", LIST_BUTTON_ID);
+    m_pList->SetItemButtonImages(row, 4, 0, 1, 2, -1);
+    m_pList->SetItemText(row, 1, record->Name());
+    m_pList->SetItemText(row, 2, sizeText);
+    if (record->bFolder) {
+        m_pList->SetItemImage(row, 3, 0);
+    }
+    m_vecRows.push_back(std::move(record));
+}
+
+void CUICUploadDlg::OnBnClickedButtonChoose() {
+    LOG_FUNCTION("CUICUploadDlg::OnBnClickedButtonChoose");
+    FileDialogOptions options;
+    options.filter = "(*.*)|*.*|(*.doc)|*.doc|(*.txt)|*.txt|";
+    const std::vector<std::string> files = Services::GetPrompts().OpenFiles(this, options);
+    if (!files.empty()) {
+        for (const std::string& path : files) {
+            auto record = std::make_unique<tagUploadRow>();
+            record->strPath = path;
+            // A name already listed is skipped without a word: the user chose it before.
+            if (IsAlikeFileName(record->Name())) {
+                continue;
+            }
+            record->ullSize = FileSize(path);
+            m_rules.AddListed(record->ullSize);
+            const std::string sizeText = "(" + MakeSize(record->ullSize) + ")";
+            AddRow(std::move(record), sizeText);
+        }
+        if (m_pList->GetItemCount() == 0) {
+            ShowTip(m_ui->buttonChoose, Text("IDS_UPLOAD_INFO_CURRENTNOFILE"));
+            return;
+        }
+    }
+    m_pList->show();
+    RefreshSize();
+}
+
+LRESULT CUICUploadDlg::OnListClickCloumnDel(WPARAM /*wParam*/, LPARAM lParam) {
+    const auto* notify = reinterpret_cast<const tagListNotify*>(lParam);
+    if (!notify || notify->bCancel || notify->nEvent != LIST_LBUTTONDOWN || notify->nID != LIST_BUTTON_ID) {
+        return 0;
+    }
+    const int row = m_pList->GetSelectedRow();
+    if (row >= 0 && row < static_cast<int>(m_vecRows.size())) {
+        m_rules.RemoveListed(m_vecRows[row]->ullSize);
+        m_pList->DeleteItem(row);
+        m_vecRows.erase(m_vecRows.begin() + row);
+    }
+    RefreshSize();
+    return 0;
+}
+
+void CUICUploadDlg::ClearList() {
+    m_pTag->clear();
+    m_pDescription->clear();
+    m_pList->DeleteAllItems();
+    m_vecRows.clear();
+    m_fileIcons.clear();
+    m_rules.ClearListed();
+    RefreshSize();
+    ResetTarget();
+}
+
+void CUICUploadDlg::ResetTarget() {
+    m_catalog.SetTargetID({});
+    m_strDescription.clear();
+    m_strTag.clear();
+}
+
+void CUICUploadDlg::Clear() {
+    ClearList();
+    m_bShift = false;
+    m_ui->staticSpareSize->show();
+    m_ui->staticUploadSize->show();
+    m_ui->staticSizeError->hide();
+}
+
+void CUICUploadDlg::OnBnClickedButtonCanecl() {
+    Clear();
+    m_catalog.ClearRecords();
+    m_pCombo->DeleteAllItems();
+    reject();
+}
+
+void CUICUploadDlg::closeEvent(QCloseEvent* event) {
+    Clear();
+    m_catalog.ClearRecords();
+    m_pCombo->DeleteAllItems();
+    m_pCombo->HideDropDown();
+    CToolsHelp::EnableDlgItem(this, IDC_BUTTON_CHOOSE, true);
+    CToolsHelp::EnableDlgItem(this, IDC_BUTTON_CATALOG, true);
+    CResizableDialog::closeEvent(event);
+}
+
+void CUICUploadDlg::HideWindow() {
+    hide();
+}
+
+// --- Checks ---
+
+void CUICUploadDlg::ShowTip(QWidget* anchor, const std::string& text) {
+    if (anchor) {
+        Services::GetSkin().ShowBalloonTip(anchor->mapToGlobal(QPoint(0, 0)), "", text, TTI_NONE);
+    }
+}
+
+void CUICUploadDlg::ShowUploadTip(const std::string& text) {
+    ShowTip(m_pUpload, text);
+}
+
+bool CUICUploadDlg::ShowVerdict(const RuleVerdict& verdict, QWidget* focus) {
+    switch (verdict.kind) {
+        case RuleVerdict::Kind::Passed:
+            return true;
+        case RuleVerdict::Kind::Tip:
+            ShowUploadTip(verdict.tip);
+            break;
+        case RuleVerdict::Kind::SpaceInsufficient:
+            if (IUICNetDisk* netDisk = GetHostInterface<IUICNetDisk>(IID_IUICNetDisk)) {
+                netDisk->ShowSpaceInsufficient();
+            } else {
+                LOG_NULL("CUICUploadDlg::IsRight", "pIUICNetDisk");
+            }
+            return false;
+        case RuleVerdict::Kind::FullWidth:
+            if (Services::GetPrompts().MessageBox(this, "对不起，您输入的文本不能含有全角字符， 请重试!",
+                                                  "提示", MB_OK) == IDOK) {
+                ColourFullWidth(verdict.positions);
+            }
+            return false;
+        case RuleVerdict::Kind::Silent:
+            return false;
+    }
+    if (focus) {
+        focus->setFocus();
+    }
+    return false;
+}
+
+void CUICUploadDlg::ColourFullWidth(const std::vector<int32_t>& positions) {
+    m_pTag->setFocus();
+    QTextCharFormat red;
+    red.setForeground(QColor(0xFF, 0, 0));
+    for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
+        QTextCursor cursor(m_pTag->document());
+        cursor.setPosition(std::max(0, *it - 1));
+        cursor.setPosition(*it, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(red);
+    }
+    m_pTag->selectAll();
+    m_pTag->ensureCursorVisible();
+}
+
+bool CUICUploadDlg::IsRight() {
+    if (!m_pUpload) {
+        return false;
+    }
+    return ShowVerdict(m_rules.IsRight(Rows()), nullptr);
+}
+
+bool CUICUploadDlg::IsTagLegal() {
+    IUICLogin* login = GetHostInterface<IUICLogin>(IID_IUICLogin);
+    if (!login) {
+        LOG_NULL("CUICUploadDlg::IsTagLegal", "pIUICLogin");
+        return false;
+    }
+    return ShowVerdict(CUploadRules::IsTagLegal(TagText(), login->GetUnsafeWords()), m_pTag);
+}
+
+bool CUICUploadDlg::IsDescriptionLegal() {
+    IUICLogin* login = GetHostInterface<IUICLogin>(IID_IUICLogin);
+    if (!login) {
+        LOG_NULL("CUICUploadDlg::IsDescriptionLegal", "pIUICLogin");
+        return false;
+    }
+    return ShowVerdict(CUploadRules::IsDescriptionLegal(DescriptionText(), login->GetUnsafeWords()),
+                       m_pDescription);
+}
+
+std::string CUICUploadDlg::TagText() const {
+    return FromQString(m_pTag->toPlainText());
+}
+
+std::string CUICUploadDlg::DescriptionText() const {
+    return FromQString(m_pDescription->toPlainText());
+}
+
+void CUICUploadDlg::GetFileProperty() {
+    m_strTag = CUploadRules::FormatTag(TagText());
+    m_strDescription = DescriptionText();
+}
+
+// --- Uploading ---
+
+void CUICUploadDlg::OnBnClickedButtonUpload() {
+    static const char* const kName = "CUICUploadDlg::OnBnClickedButtonUpload";
+    LOG_FUNCTION(kName);
+    const WaitCursor wait;
+    OnCbnSelendokComboGoalcatalog();
+    if (!m_bGoalSelected) {
+        return;
+    }
+    GetFileProperty();
+    if (!IsRight()) {
+        return;
+    }
+    // Folder rows are the folder upload's; the engine takes the files.
+    std::vector<tagPendingFile> files;
+    for (const auto& row : m_vecRows) {
+        if (!row->bFolder) {
+            tagPendingFile file;
+            file.strPath = row->strPath;
+            file.ullSize = row->ullSize;
+            files.push_back(std::move(file));
+        }
+    }
+    if (!IsTagLegal() || !IsDescriptionLegal()) {
+        return;
+    }
+    m_vecFiles = std::move(files);
+    const std::string goalPath = m_pCombo->GetSelectedPath();
+    if (goalPath.empty()) {
+        Services::GetPrompts().MessageBox(this, Text("IDS_UPLOAD_INFO_NOEXIST"),
+                                          CToolsHelp::GetString("IDS_GLOBAL_INFO_CONFIRM", "GLOBAL"),
+                                          MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    CMiniature::CreateMiniature(m_vecFiles, CToolsHelp::GetProgramDir());
+    if (m_vecFiles.empty() || !UploadFile()) {
+        return;
+    }
+    PrepareProgressDlg();
+    hide();
+    CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
+    if (!component || component->ShowTransmit(1) == -1) {
+        return;
+    }
+    WriteUploadPath("upload", goalPath);
+}
+
+// The component hands out the transfer list only with its window, and keeps both for the process.
+CUICTransmitDlg* CUICUploadDlg::GetTransmitDlg() {
+    if (!m_pDlgTransmit) {
+        if (CUICUploadComp* component = CreateUIInstance<CUICUploadComp>()) {
+            m_pDlgTransmit = component->GetTransmitDlg();
+        }
+    }
+    return m_pDlgTransmit;
+}
+
+bool CUICUploadDlg::UploadFile() {
+    static const char* const kName = "CUICUploadDlg::UploadFile";
+    LOG_FUNCTION(kName);
+    IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return false;
+    }
+    CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
+    if (!component) {
+        LOG_NULL(kName, "pUICUpload");
+        return false;
+    }
+    component->ShowTransmit(1);
+    if (!GetTransmitDlg()) {
+        LOG_NULL(kName, "m_pDlgTransmit");
+        return false;
+    }
+    m_ullTotalBytes = 0;
+    m_ullLastBytes = 0;
+    UploadFileList entries;
+    const std::string goalPath = m_bIsCurDir ? m_catalog.CurrentDirPath() : m_pCombo->GetSelectedPath();
+    for (const tagPendingFile& file : m_vecFiles) {
+        tagUploadFileEntry entry;
+        entry.strFilePath = file.strPath;
+        entry.strDescription = m_strDescription;
+        entry.ullFileSize = file.ullSize;
+        entry.ullMiniatureSize = file.ullMiniatureSize;
+        entry.strMiniatureName = file.strMiniatureName;
+        entry.nMiniatureFlag = file.nMiniatureFlag;
+        entry.strGoalPath = goalPath;
+        m_ullTotalBytes += file.ullSize;
+        entries.push_back(std::move(entry));
+    }
+    if (adapter->GetUIPState() == 0) {
+        ShowUploadTip(Text("IDS_UPLOAD_TIP_BUSY"));
+        return false;
+    }
+    IUICLogin* login = GetHostInterface<IUICLogin>(IID_IUICLogin);
+    if (!login) {
+        LOG_NULL(kName, "pIUICLogin");
+        return false;
+    }
+    tagUploadInfo info = m_catalog.Server();
+    info.strSSOKey = login->GetLoginString();
+    const std::string& target = m_catalog.TargetID();
+    info.strTargetCatalogID =
+        target.empty() || target == ROOT_CATALOG_ID || target == "root" ? m_catalog.GoalID() : target;
+    info.strNewCatalogName.clear();
+    info.strTag = m_strTag;
+    if (adapter->StartUpload(entries, info, 0) == -1) {
+        LOG_FAILED(kName, "StartUpload");
+    }
+    for (const tagUploadFileEntry& entry : entries) {
+        // An entry the engine did not take has no task id to follow.
+        if (!entry.strFileID.empty()) {
+            m_setTaskIds.insert(std::atoi(entry.strFileID.c_str()));
+        }
+    }
+    if (!m_bIsCurDir) {
+        m_timers.SetTimer(TIMER_UPLOAD_FILE, 1000);
+    }
+    return true;
+}
+
+void CUICUploadDlg::OnTimer(unsigned id) {
+    if (id == TIMER_UPLOAD_FILE) {
+        TUploadFile();
+    }
+}
+
+void CUICUploadDlg::TUploadFile() {
+    static const char* const kName = "CUICUploadDlg::TUploadFile";
+    IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return;
+    }
+    uint64_t sum = 0;
+    bool running = false;
+    int32_t succeeded = 0;
+    int32_t failed = 0;
+    for (int32_t id : m_setTaskIds) {
+        tagUploadProgress progress;
+        if (adapter->GetProgress(id, progress) == -1) {
+            continue;
+        }
+        sum += progress.ullDone;
+        running = running || progress.nState == TASK_WAITING || progress.nState == TASK_RUNNING;
+        succeeded += progress.nState == TASK_FINISHED ? 1 : 0;
+        failed += progress.nState == TASK_FAILED ? 1 : 0;
+    }
+    if (running) {
+        const tagUploadProgressText progress = UploadRunning(sum);
+        if (m_pDlgProgress) {
+            m_pDlgProgress->ShowProgress({progress.strText, progress.nPercent, 1});
+        } else {
+            LOG_NULL(kName, "m_pDlgProgress");
+        }
+    } else {
+        ClearList();
+        // The ended report carries the outcome; the bar shows it once its window is shown.
+        if (m_pDlgProgress) {
+            m_pDlgProgress->ShowProgress({UploadComplete(succeeded, failed), 100, 0});
+        }
+        m_timers.KillTimer(TIMER_UPLOAD_FILE);
+        NotifyFlashRefresh();
+        m_setTaskIds.clear();
+        reject();
+    }
+    m_ullLastBytes = sum;
+}
+
+tagUploadProgressText CUICUploadDlg::UploadRunning(uint64_t sum) {
+    tagUploadProgressText progress;
+    // Only empty files: nothing to measure yet, and nothing to divide by.
+    progress.nPercent =
+        m_ullTotalBytes == 0 ? 0 : static_cast<int32_t>(std::min<uint64_t>(sum * 100 / m_ullTotalBytes, 100));
+    const uint64_t speed = sum > m_ullLastBytes ? sum - m_ullLastBytes : 0;
+    progress.strText = std::to_string(progress.nPercent) + "%，" + MakeSize(speed) + "ps";
+    return progress;
+}
+
+std::string CUICUploadDlg::UploadComplete(int32_t succeeded, int32_t failed) const {
+    if (failed > 0) {
+        return FormatLangText(Text("IDS_UPLOAD_INFO_FAIL"),
+                              {std::to_string(succeeded), std::to_string(failed)});
+    }
+    return Text("IDS_UPLOAD_INFO_SUCCESS");
+}
+
+void CUICUploadDlg::NotifyFlashRefresh() {
+    static const char* const kName = "CUICUploadDlg::NotifyFlashRefresh";
+    IUICNetDisk* netDisk = GetHostInterface<IUICNetDisk>(IID_IUICNetDisk);
+    if (!netDisk) {
+        LOG_NULL(kName, "pIUICNetDisk");
+        return;
+    }
+    const std::string& target = m_catalog.TargetID();
+    std::string reply;
+    netDisk->CallFlash(CToolsHelp::ConstructFlashXml2(kRefreshCommand, target.empty() ? "-2" : target),
+                       reply);
+}
+
+long CUICUploadDlg::UploadDragFilesToNetDisk(const std::vector<std::string>& files) {
+    static const char* const kName = "CUICUploadDlg::UploadDragFilesToNetDisk";
+    LOG_FUNCTION(kName);
+    const std::string caption = CToolsHelp::GetString("IDS_GLOBAL_INFO_CONFIRM", "GLOBAL");
+    const auto refuse = [&](const std::string& text) {
+        Services::GetPrompts().MessageBox(this, text, caption, MB_OK | MB_ICONINFORMATION);
+        return -1;
+    };
+    std::vector<tagUploadRow> rows;
+    for (const std::string& path : files) {
+        rows.push_back({path, FileSize(path), -1, false});
+    }
+    const RuleVerdict verdict = m_rules.IsRight(rows);
+    if (verdict.kind == RuleVerdict::Kind::SpaceInsufficient) {
+        ShowVerdict(verdict, nullptr);
+        return -1;
+    }
+    if (verdict.kind == RuleVerdict::Kind::Tip) {
+        return refuse(verdict.tip);
+    }
+    m_vecFiles.clear();
+    for (const tagUploadRow& row : rows) {
+        tagPendingFile file;
+        file.strPath = row.strPath;
+        file.ullSize = row.ullSize;
+        m_vecFiles.push_back(std::move(file));
+    }
+    CMiniature::CreateMiniature(m_vecFiles, CToolsHelp::GetProgramDir());
+    if (m_vecFiles.empty() || !UploadFile()) {
+        return -1;
+    }
+    PrepareProgressDlg();
+    return 0;
+}
+
+void CUICUploadDlg::PrepareProgressDlg() {
+    if (!m_pDlgProgress) {
+        m_pDlgProgress = new CUICProgressDlg(this);
+        if (!m_pDlgProgress->Create()) {
+            NIMBRA_LOG("%s, Info = %s", "CUICUploadDlg::PrepareProgressDlg", "创建对话框失败");
+            delete m_pDlgProgress;
+            m_pDlgProgress = nullptr;
+            return;
+        }
+    }
+    m_pDlgProgress->Reset();
+    m_pDlgProgress->hide();
+}
+
+// --- Window plumbing ---
+
+void CUICUploadDlg::OnSize(int type, int cx, int cy) {
+    CResizableDialog::OnSize(type, cx, cy);
+    if (type == SIZE_RESTORED || type == SIZE_MAXIMIZED) {
+        const QRect hor = m_ui->splitterHor->geometry();
+        const QRect ver = m_ui->splitterVer->geometry();
+        PostMessage(this, WM_SPLITTER_HOR_RANGE, static_cast<WPARAM>(hor.top()), hor.top() + hor.height());
+        PostMessage(this, WM_SPLITTER_VER_RANGE, static_cast<WPARAM>(ver.left()), ver.left() + ver.width());
+    }
+}
+
+LRESULT CUICUploadDlg::OnSplitterHorRange(WPARAM top, LPARAM bottom) {
+    m_ui->splitterHor->SetRange(std::max(static_cast<int>(top) - 200, 0),
+                                std::max(height() - static_cast<int>(bottom) - 150, 0));
+    return 0;
+}
+
+LRESULT CUICUploadDlg::OnSplitterVerRange(WPARAM left, LPARAM right) {
+    m_ui->splitterVer->SetRange(std::max(static_cast<int>(left) - 120, 0),
+                                std::max(width() - static_cast<int>(right) - 450, 0));
+    return 0;
+}
+
+LRESULT CUICUploadDlg::OnSkinMagicExMsg(WPARAM /*wParam*/, LPARAM lParam) {
+    const auto* notify = reinterpret_cast<const tagSkinNotify*>(lParam);
+    if (!notify || notify->nCode != SKIN_NOTIFY_SPLITTER || notify->nSubCode != SKIN_SPLITTER_MOVED) {
+        return 0;
+    }
+    const int delta = notify->nDelta;
+    if (notify->nCtrlID == IDC_SPLITTER_HOR) {
+        m_ui->staticListCaption->move(m_ui->staticListCaption->pos() + QPoint(0, delta));
+        m_ui->staticListCaption->repaint();
+    } else if (notify->nCtrlID == IDC_SPLITTER_VER) {
+        m_ui->splitterHor->resize(m_ui->splitterHor->width() - delta, m_ui->splitterHor->height());
+        for (QLabel* label : {m_ui->staticGoalCatalog, m_ui->staticListCaption, m_ui->staticSpareSize,
+                              m_ui->staticUploadSize, m_ui->staticSizeError}) {
+            label->move(label->pos() + QPoint(delta, 0));
+            label->repaint();
+        }
+    }
+    return 0;
+}
+
+bool CUICUploadDlg::event(QEvent* event) {
+    return m_messages.Dispatch(event) || CResizableDialog::event(event);
+}
+
+bool CUICUploadDlg::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) {
+        return CResizableDialog::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Shift) {
+            m_bShift = event->type() == QEvent::KeyPress;
+        } else if (event->type() == QEvent::KeyPress &&
+                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            OnBnClickedButtonUpload();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && m_pCombo->IsDropDownVisible() &&
+               !m_pCombo->isAncestorOf(widget) && widget != m_pCombo) {
+        // A click elsewhere in the dialog closes the open drop-down, which covers the browse buttons.
+        m_pCombo->HideDropDown();
+    }
+    return CResizableDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,155 @@
+#pragma once
+// The upload dialog: the user picks a goal folder on the network disk, lists local files, writes tags
+// and a description, and presses Upload. The dialog checks what was composed, makes the thumbnails,
+// hands the files to the engine adapter and then, hidden, follows its tasks once a second.
+// Folder rows are listed and counted here; their upload is driven by the folder upload (timer 1002).
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "function/ResizableDialog.h"
+#include "host/HostTypes.h"
+#include "platform/WindowMessage.h"
+#include "platform/WindowTimers.h"
+#include "uic/UICUploadFile/CatalogDocument.h"
+#include "uic/UICUploadFile/Miniature.h"
+#include "uic/UICUploadFile/UICUpLoadListCtrl.h"
+#include "uic/UICUploadFile/UploadRules.h"
+
+class CSkinSplitterCtrl;
+class CUICComboTreeCtrl;
+class CUICProgressDlg;
+class CUICTransmitDlg;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTextEdit;
+
+namespace Ui {
+class UploadDlgForm;
+}
+
+inline constexpr unsigned WM_SPLITTER_HOR_RANGE = 0x2B10;
+inline constexpr unsigned WM_SPLITTER_VER_RANGE = 0x2B11;
+
+// Timers of the upload dialog.
+inline constexpr unsigned TIMER_UPLOAD_FILE = 1000;
+inline constexpr unsigned TIMER_UPLOAD_CATALOG = 1002;
+
+// What the progress bar is told at a tick of a running upload.
+struct tagUploadProgressText {
+    std::string strText;  // "45%，12 KBps"
+    int32_t nPercent = 0;
+};
+
+class CUICUploadDlg final : public CResizableDialog {
+    Q_OBJECT
+public:
+    explicit CUICUploadDlg(QWidget* parent = nullptr);
+    ~CUICUploadDlg() override;
+
+    bool SetLanguage();
+
+    // From the component.
+    int SetUploadParam(const std::string& doc, long flag);
+    int SetParamsOfUploadFiles(const std::string& doc);
+    void ShowSize();
+    void RefreshSize();
+    long UploadDragFilesToNetDisk(const std::vector<std::string>& files);
+    void SetCurDirMode(bool currentFolder) { m_bIsCurDir = currentFolder; }
+    void HideWindow();
+    void Clear();
+    void NotifyFlashRefresh();
+
+    // Handlers.
+    void OnBnClickedButtonChoose();
+    void OnBnClickedButtonUpload();
+    void OnBnClickedButtonCanecl();
+    void OnCbnSelendokComboGoalcatalog();
+    void OnTimer(unsigned id);
+    LRESULT OnListClickCloumnDel(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSkinMagicExMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSplitterHorRange(WPARAM top, LPARAM bottom);
+    LRESULT OnSplitterVerRange(WPARAM left, LPARAM right);
+
+    // Checks (each shows its own refusal).
+    bool IsRight();
+    bool IsTagLegal();
+    bool IsDescriptionLegal();
+    bool IsAlikeFileName(const std::string& name) const;
+
+    bool ParseXML(const std::string& doc);
+    // The progress tick and its texts.
+    void TUploadFile();
+    tagUploadProgressText UploadRunning(uint64_t sum);
+    const CUICProgressDlg* ProgressDlg() const { return m_pDlgProgress; }
+    std::string UploadComplete(int32_t succeeded, int32_t failed) const;
+
+    // State the component and the tests read.
+    const CCatalogDocument& Catalog() const { return m_catalog; }
+    const CUploadRules& Rules() const { return m_rules; }
+    std::vector<tagUploadRow> Rows() const;
+    const std::set<int32_t>& TaskIds() const { return m_setTaskIds; }
+    const std::vector<tagPendingFile>& PendingFiles() const { return m_vecFiles; }
+    bool IsTimerRunning(unsigned id) const { return m_timers.IsActive(id); }
+    CUICUpLoadListCtrl* List() const { return m_pList; }
+    CUICComboTreeCtrl* Combo() const { return m_pCombo; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnSize(int type, int cx, int cy) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateList();
+    void AddRow(std::unique_ptr<tagUploadRow> row, const std::string& sizeText);
+    void ClearList();
+    void ResetTarget();
+    void GetFileProperty();
+    bool UploadFile();
+    // The hidden progress bar, made on the first upload and reset before each.
+    void PrepareProgressDlg();
+    void ShowTip(QWidget* anchor, const std::string& text);
+    void ShowUploadTip(const std::string& text);
+    bool ShowVerdict(const RuleVerdict& verdict, QWidget* focus);
+    void ColourFullWidth(const std::vector<int32_t>& positions);
+    void WriteUploadPath(const char* key, const std::string& path);
+    CUICTransmitDlg* GetTransmitDlg();
+    std::string TagText() const;
+    std::string DescriptionText() const;
+
+    std::unique_ptr<Ui::UploadDlgForm> m_ui;
+    CUICUpLoadListCtrl* m_pList = nullptr;
+    CUICComboTreeCtrl* m_pCombo = nullptr;
+    QTextEdit* m_pTag = nullptr;
+    QPlainTextEdit* m_pDescription = nullptr;
+    QPushButton* m_pUpload = nullptr;
+    WindowTimers m_timers;
+    WindowMessageMap m_messages;
+
+    CUploadRules m_rules;
+    CCatalogDocument m_catalog;
+    bool m_bIsCurDir = true;
+    long m_nFlag = 0;
+    bool m_bGoalSelected = false;
+    bool m_bShift = false;
+    std::string m_strDoc;
+
+    ListImageList m_fileIcons;
+    ListImageList m_folderMarks;
+    ListImageList m_deleteFaces;
+    std::vector<std::unique_ptr<tagUploadRow>> m_vecRows;
+
+    std::vector<tagPendingFile> m_vecFiles;
+    std::set<int32_t> m_setTaskIds;
+    uint64_t m_ullTotalBytes = 0;
+    uint64_t m_ullLastBytes = 0;
+    std::string m_strTag;
+    std::string m_strDescription;
+    CUICTransmitDlg* m_pDlgTransmit = nullptr;
+    CUICProgressDlg* m_pDlgProgress = nullptr;  // a child window: deleted with the dialog
+};
