@@ -1,5 +1,7 @@
 #include "uic/UICUploadFile/TransferListModel.h"
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 
 CTransferListModel::CTransferListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -22,7 +24,7 @@ void CTransferListModel::SetImages(std::vector<QIcon> images) {
 int CTransferListModel::AppendRow(tagFileInfo* record, int image) {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    m_rows.push_back(Row{record, image, {}});
+    m_rows.push_back(Row{record, image, {}, {}});
     endInsertRows();
     return row;
 }
@@ -48,12 +50,17 @@ void CTransferListModel::SetText(int row, int column, const std::string& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kMaxColumns) {
         return;
     }
-    QString value = ToQString(text);
-    QString& cell = m_rows[row].cells[column];
-    if (cell != value) {
-        cell = std::move(value);
-        MarkChanged(row);
+    Row& target = m_rows[row];
+    std::string& source = target.sources[column];
+    if (source == text) {
+        return;
     }
+    source = text;
+    // Figures are plain ASCII and need no code page conversion.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+    target.cells[column] =
+        ascii ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) : ToQString(text);
+    MarkChanged(row);
 }
 
 QString CTransferListModel::Text(int row, int column) const {

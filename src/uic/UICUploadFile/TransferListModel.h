@@ -54,6 +54,8 @@ private:
         tagFileInfo* record;
         int image;
         std::array<QString, kMaxColumns> cells;
+        // The texts as given, so an unchanged text costs a comparison and no conversion.
+        std::array<std::string, kMaxColumns> sources;
     };
 
     void MarkChanged(int row);
