@@ -16,8 +16,7 @@ public:
                 QWidget* parent = nullptr);
 
     void SetError(const QString& error);
-
-protected:
+    // Signs in; the dialog stays open with the reason when the service refuses.
     void accept() override;
 
 private:

@@ -29,6 +29,9 @@ public:
 
     // After a sign-in: the account in the status line and the page read from the service.
     void ShowSignedIn();
+    // The View and Network menus' actions.
+    void SwitchLanguage(const QString& language);
+    void SimulateNetwork(bool connected);
 
 signals:
     // The user signed out and wants to sign in again.
@@ -38,8 +41,6 @@ private:
     void BuildMenus();
     void Retranslate();
     void ChooseSkin(long skinId);
-    void SwitchLanguage(const QString& language);
-    void SimulateNetwork(bool connected);
 
     HostSession& m_session;
     SkinStyles m_skins;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -13,8 +14,10 @@
 #include "EmbeddedService.h"
 #include "FlashRequest.h"
 #include "HostSession.h"
+#include "LoginDialog.h"
 #include "MainWindow.h"
 #include "function/ToolsHelp.h"
+#include "host/Framework.h"
 #include "platform/CodePage.h"
 
 using namespace nimbra::app;
@@ -65,6 +68,9 @@ protected:
         session->SignOut();
         window.reset();
         session.reset();
+        // Each test starts without a style sheet, as the application does. (Qt 6.4 crashed in
+        // setStyleSheet for a new window after several sheet changes had outlived an old one.)
+        qApp->setStyleSheet({});
     }
     std::string CatalogIdNamed(const std::string& utf8Name) {
         std::string error;
@@ -156,6 +162,51 @@ TEST_F(HostWindowsTest, ApplySkinSwitchesTheStyleSheetOnlyToAnInstalledSkin) {
     // Ids the component does not know are the blue skin, as it names them.
     EXPECT_EQ(window->ApplySkin(42), 0);
     EXPECT_TRUE(qApp->styleSheet().contains("Classic blue"));
+}
+
+std::vector<uint32_t> g_notifications;
+long RecordNotification(uint32_t id) {
+    g_notifications.push_back(id);
+    return 0;
+}
+
+TEST_F(HostWindowsTest, NetworkLossAndReturnAndSignOutReachTheComponentAsNotifications) {
+    for (uint32_t id : {NTF_LOGIN_SUCCEEDED, NTF_LOGOUT, NTF_NETWORK_CONNECTED, NTF_NETWORK_DISCONNECTED})
+        ASSERT_EQ(FW_ToCompSubNotify(id, RecordNotification), 0);
+    g_notifications.clear();
+    window->SimulateNetwork(false);
+    EXPECT_EQ(window->Page().Notice(), session->Texts().Host("IDS_HOST_STATUS_OFFLINE"));
+    EXPECT_EQ(window->Page().ShowUploadDialog(), -1) << "offline, the page still refuses plainly";
+    window->SimulateNetwork(true);
+    EXPECT_TRUE(window->Page().Notice().isEmpty());
+    session->SignOut();
+    std::string error;
+    ASSERT_TRUE(session->SignIn(service->BaseUrl().toStdString(), "demo", "demo", error)) << error;
+    EXPECT_EQ(g_notifications, (std::vector<uint32_t>{NTF_NETWORK_DISCONNECTED, NTF_NETWORK_CONNECTED,
+                                                      NTF_LOGOUT, NTF_LOGIN_SUCCEEDED}));
+}
+
+TEST_F(HostWindowsTest, SwitchingLanguageRetranslatesTheWindow) {
+    EXPECT_EQ(window->windowTitle(), "Nimbra network disk");
+    window->SwitchLanguage("zh_CN");
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8(Gb18030ToUtf8("Nimbra 网盘")));
+    EXPECT_EQ(session->Texts().GetLangString("IDS_GLOBAL_BUTTON_OK", "GLOBAL"), "确定");
+    window->SwitchLanguage("xx");
+    EXPECT_EQ(session->Texts().Language(), "zh_CN");
+}
+
+TEST_F(HostWindowsTest, TheLoginDialogStaysOpenOnARefusalAndSignsInOnSuccess) {
+    session->SignOut();
+    LoginDialog dialog(*session, service->BaseUrl(), "demo");
+    auto* password = dialog.findChildren<QLineEdit*>().at(2);
+    password->setText("wrong");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(session->Login().SignedIn());
+    password->setText("demo");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(session->Login().SignedIn());
 }
 
 }  // namespace
