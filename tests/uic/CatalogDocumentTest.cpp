@@ -49,6 +49,14 @@ TEST(CatalogDocumentTest, TopAndCurrentChildGivePathsIdsAndServer) {
     EXPECT_EQ(doc.Find("13")->strName, "2020");
 }
 
+TEST(CatalogDocumentTest, ResultMayBeTheRootOrItsOnlyChild) {
+    CCatalogDocument doc;
+    const std::string wrapped =
+        "<root>" + Doc(Node("root", "", "top") + Node("11", "root", kMyFolder)) + "</root>";
+    ASSERT_EQ(doc.ParseXML(wrapped, kMyFolder, false), Result::BuildTree);
+    EXPECT_EQ(doc.GoalID(), "11");
+}
+
 TEST(CatalogDocumentTest, PortraitIsNeverRecorded) {
     CCatalogDocument doc;
     ASSERT_EQ(doc.ParseXML(Doc(Node("root", "", "top") + Node("7", "root", "portrait") + Node("8", "7", "x")),

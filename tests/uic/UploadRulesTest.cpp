@@ -46,6 +46,11 @@ TEST_F(UploadRulesTest, LimitsAreReadFromTheResultAndKeptWhenMissing) {
 
     EXPECT_EQ(rules.SetLimits("<answer><SpareSize>9</SpareSize></answer>"), -1);
     EXPECT_EQ(rules.SpareSize(), 7u);
+
+    EXPECT_EQ(rules.SetLimits("<root>" + LimitsDoc(3, "10", "20", 9164) + "</root>"), 0);
+    EXPECT_EQ(rules.ResultCode(), 9164);
+    EXPECT_EQ(rules.MaxFileCount(), 3);
+    EXPECT_EQ(rules.SpareSize(), 20u);
 }
 
 TEST_F(UploadRulesTest, FileCountUpToTheLimitPassesOneMoreIsRefusedWithTheNumber) {

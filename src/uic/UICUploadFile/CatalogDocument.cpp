@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "function/ToolsHelp.h"
 #include "log/LogMacros.h"
 #include "uic/UICUploadFile/UICUploadComp.h"
 #include "xml/XML.h"
@@ -38,7 +39,7 @@ CCatalogDocument::ParseResult CCatalogDocument::ParseXML(const std::string& doc,
     static const char* const kName = "CUICUploadDlg::ParseXML";
     LOG_FUNCTION(kName);
     CXML xml;
-    bool bRet = xml.SetDoc(doc) && xml.FindElem("result") && xml.IntoElem() && xml.FindElem("uploadUrl") &&
+    bool bRet = xml.SetDoc(doc) && CToolsHelp::IntoResultElement(xml) && xml.FindElem("uploadUrl") &&
                 ParseUrl(xml.GetData(), m_server) && xml.FindElem("getWholeCatalog") && xml.IntoElem();
     if (!bRet) {
         LOG_FAILED(kName, "bRet");

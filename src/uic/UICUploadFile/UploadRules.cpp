@@ -61,7 +61,8 @@ bool IsTagByte(unsigned char byte) {
 
 int CUploadRules::SetLimits(const std::string& doc) {
     CXML xml;
-    if (!xml.SetDoc(doc) || !xml.FindElem("result")) {
+    // The result is the root, or the one child of a root (the form the service sends).
+    if (!xml.SetDoc(doc) || !CToolsHelp::IntoResultElement(xml) || !xml.OutOfElem()) {
         LOG_INFO("CUICUploadDlg::SetParamsOfUploadFiles", "目录结构错误");
         return -1;
     }

@@ -1,0 +1,201 @@
+// The upload dialog over the real engine adapter, the real engine and a real nimbra-diskd on 127.0.0.1:
+// the catalog document as the service sends it, files chosen and uploaded from the dialog, the batch
+// reaching the transfer list, the dialog's own tick following the tasks to the end, and the files with
+// their tag, description and thumbnail arriving in the chosen catalog.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <QTextEdit>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <pugixml.hpp>
+#include <thread>
+
+#include "TestHost.h"
+#include "UploadTestTexts.h"
+#include "engine/OrvULD.h"
+#include "function/ToolsHelp.h"
+#include "function/UIClassFactory.h"
+#include "platform/CodePage.h"
+#include "platform/ComBase.h"
+#include "platform/ScriptedPrompts.h"
+#include "platform/ScriptedSkin.h"
+#include "platform/ScriptedSound.h"
+#include "platform/Services.h"
+#include "service/DiskService.h"
+#include "uic/UICUploadFile/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uip/UIPUpload/EngineActivation.h"
+#include "uip/UIPUpload/IUIPUpload.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPassword = "secret";
+
+class UploadEngineFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dlopen(NIMBRA_ORVUC_PATH, RTLD_NOW | RTLD_LOCAL) &&
+                    dlopen(NIMBRA_ORVULD_PATH, RTLD_NOW | RTLD_LOCAL))
+            << dlerror();
+        char dir[] = "/tmp/nimbra-upload-flow-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(dir));
+        m_dir = dir;
+        nimbra::service::ServiceOptions options;
+        options.dataDir = m_dir / "service";
+        m_service = std::make_unique<nimbra::service::DiskService>(options);
+        ASSERT_TRUE(m_service->Start()) << m_service->LastError();
+        m_account = "upload-flow-" + std::to_string(getpid());
+        ASSERT_TRUE(m_service->AddAccount(m_account, kPassword, int64_t{2} << 30));
+        const auto login = Client().Post("/lumenoApp/login",
+                                         httplib::Params{{"account", m_account}, {"password", kPassword}});
+        ASSERT_TRUE(login);
+        m_loginDoc = Utf8ToGb18030(login->body);
+        pugi::xml_document doc;
+        doc.load_string(login->body.c_str());
+        m_token = doc.select_node("/root/result/signOn").node().text().as_string();
+        ASSERT_FALSE(m_token.empty());
+        m_host.login.loginString = m_token;
+        m_host.sysConfig.config = {"http://127.0.0.1:" + std::to_string(m_service->Port()) + "/", m_token};
+        UseKeyNamesAsUploadTexts(m_host.lang);
+
+        ComPtr<OrvULD::IOrvGlobals> globals;
+        ASSERT_EQ(S_OK, CEngineActivation::Engine().CreateInstance(OrvULD::CLSID_OrvGlobals,
+                                                                   OrvULD::IID_IOrvGlobals, globals));
+        globals->SetVariable(OrvULD::D_GLOBAL_USERNAME, m_account);
+        g_IOrvaLange = nullptr;
+        Services::SetPrompts(&m_prompts);
+        Services::SetSkin(&m_skin);
+        Services::SetSound(&m_sound);
+        RegisterComponentClasses();
+        m_component = CreateUIInstance<CUICUploadComp>();
+        ASSERT_NE(m_component, nullptr);
+        // The host hands over the login document, then notifies the login, which binds the engine with it.
+        m_component->InitUIP(m_loginDoc);
+        m_component->Register();
+        ASSERT_NE(CreateUIInstance<IUIPUpload>()->GetUIPState(), 0);
+    }
+
+    void TearDown() override {
+        if (IUIPUpload* adapter = CreateUIInstance<IUIPUpload>()) {
+            adapter->Clean();
+        }
+        UISingleton<CUICUploadComp>::Destroy();
+        Services::SetPrompts(nullptr);
+        Services::SetSkin(nullptr);
+        Services::SetSound(nullptr);
+        g_IOrvaLange = nullptr;
+        if (m_service) {
+            m_service->Stop();
+        }
+        std::error_code ignored;
+        fs::remove_all(m_dir, ignored);
+        fs::remove_all(Gb18030ToUtf8(CToolsHelp::GetProgramDir()) + m_account, ignored);
+    }
+
+    httplib::Client Client() const {
+        httplib::Client client("127.0.0.1", m_service->Port());
+        client.set_bearer_token_auth(m_token);
+        return client;
+    }
+
+    // A catalog under the top one; its id.
+    std::string CreateCatalog(const std::string& name) {
+        const auto answer = Client().Post("/lumenoApp/catalog/create",
+                                          httplib::Params{{"parent", "root"}, {"name", Gb18030ToUtf8(name)}});
+        EXPECT_TRUE(answer && answer->status == 200);
+        pugi::xml_document doc;
+        doc.load_string(answer ? answer->body.c_str() : "");
+        return doc.select_node("//catalogID").node().text().as_string();
+    }
+
+    // The files of a catalog as the service lists them: name (UTF-8) -> the file's node.
+    pugi::xml_document Files(const std::string& catalogId) {
+        pugi::xml_document doc;
+        const auto answer = Client().Get("/lumenoApp/catalog/" + catalogId + "/files");
+        if (answer) {
+            doc.load_string(answer->body.c_str());
+        }
+        return doc;
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<nimbra::service::DiskService> m_service;
+    std::string m_account;
+    std::string m_token;
+    std::string m_loginDoc;
+    testhost::TestHost m_host;
+    ScriptedPrompts m_prompts;
+    ScriptedSkin m_skin;
+    ScriptedSound m_sound;
+    CUICUploadComp* m_component = nullptr;
+};
+
+TEST_F(UploadEngineFlowTest, ChosenFilesReachTheGoalCatalogWithTagDescriptionAndThumbnail) {
+    const std::string folderId = CreateCatalog("我的文件夹");
+    ASSERT_FALSE(folderId.empty());
+    const auto catalog = Client().Get("/lumenoApp/catalog");
+    ASSERT_TRUE(catalog && catalog->status == 200);
+    ASSERT_EQ(m_component->ShowUpload(Utf8ToGb18030(catalog->body), nullptr), 0);
+    CUICUploadDlg* dialog = m_component->GetUICUploadDlg();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Combo()->GetWindowText(), "我的网盘\\我的文件夹");
+
+    const fs::path photo = m_dir / "photo.png";
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(QString::fromStdString(photo.string())));
+    const fs::path notes = m_dir / reinterpret_cast<const char*>(u8"说明.txt");
+    std::ofstream(notes, std::ios::binary) << std::string(200000, 'n');
+    m_prompts.QueueOpenFiles({Utf8ToGb18030(photo.string()), Utf8ToGb18030(notes.string())});
+    dialog->OnBnClickedButtonChoose();
+    ASSERT_EQ(dialog->List()->GetItemCount(), 2);
+    dialog->findChild<QTextEdit*>()->setPlainText(ToQString("夏天,海边"));
+
+    dialog->OnBnClickedButtonUpload();
+    ASSERT_EQ(dialog->TaskIds().size(), 2u) << (m_skin.Tips().empty() ? "" : m_skin.Tips()[0].text);
+    EXPECT_FALSE(dialog->isVisible());
+
+    // The adapter's batch report reached the transfer list.
+    CUICTransmitDlg* list = m_component->GetTransmitDlg();
+    ASSERT_NE(list, nullptr);
+    for (int32_t id : dialog->TaskIds()) {
+        EXPECT_EQ(list->UploadInfo().count(id), 1u) << id;
+    }
+
+    // The dialog's own tick, once a second in the application, as fast as the engine allows here. The
+    // deadline only keeps a broken transfer from hanging the run.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (dialog->IsTimerRunning(TIMER_UPLOAD_FILE) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        dialog->OnTimer(TIMER_UPLOAD_FILE);
+    }
+    EXPECT_FALSE(dialog->IsTimerRunning(TIMER_UPLOAD_FILE));
+    EXPECT_TRUE(dialog->TaskIds().empty());
+    EXPECT_EQ(dialog->List()->GetItemCount(), 0);
+    ASSERT_EQ(m_host.netDisk.flashRequests.size(), 1u);
+
+    const pugi::xml_document files = Files(folderId);
+    const pugi::xml_node uploadedPhoto = files.select_node("//file[@name='photo.png']").node();
+    ASSERT_TRUE(uploadedPhoto);
+    EXPECT_EQ(uploadedPhoto.attribute("size").as_ullong(), fs::file_size(photo));
+    EXPECT_STREQ(uploadedPhoto.attribute("hasThumbnail").value(), "1");
+    EXPECT_EQ(Utf8ToGb18030(uploadedPhoto.attribute("tag").value()), "夏天,海边");
+    const std::string notesName = reinterpret_cast<const char*>(u8"说明.txt");
+    const pugi::xml_node uploadedNotes =
+        files.select_node(("//file[@name='" + notesName + "']").c_str()).node();
+    ASSERT_TRUE(uploadedNotes);
+    EXPECT_EQ(uploadedNotes.attribute("size").as_ullong(), 200000u);
+    EXPECT_STREQ(uploadedNotes.attribute("hasThumbnail").value(), "0");
+}
+
+}  // namespace
