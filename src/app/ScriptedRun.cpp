@@ -19,7 +19,7 @@
 #include <algorithm>
 
 #include "DownloadRequests.h"
-#include "SaveDialogAnswerer.h"
+#include "ModalAnswerer.h"
 #include "platform/CodePage.h"
 
 namespace nimbra::app {
@@ -103,6 +103,9 @@ int ScriptedRun::Run(const ScriptOptions& options) {
     const bool done = SignIn(options, work.filePath("disk")) && MakeFiles(QDir(work.filePath("files"))) &&
                       m_downloadDir.mkpath(".") && CreateTargetCatalog() && Upload() && WaitForUploads() &&
                       DownloadOne();
+    // Anything that would have waited for a person is a failure of the run, even if the rest passed.
+    for (const QString& title : m_answerer.Unexpected())
+        Fail("a window nobody expected was closed: \"" + title + "\"");
     m_session.SignOut();
     // The engine keeps a task database per account in the program folder; the scripted account is
     // used once, so its folder goes with it.
@@ -257,15 +260,10 @@ bool ScriptedRun::DownloadOne() {
         return Fail("nothing to download");
     const DownloadItem item{m_session.Disk().FileUrl(remote->id), remote->name};
     const QString target = m_downloadDir.filePath(largest->name);
-    long result = -1;
-    {
-        const SaveDialogAnswerer answerer(target);
-        result = m_session.Component()->DownloadFile(Utf8ToGb18030(DownloadFileDocument(item)));
-        if (!answerer.Unexpected().isEmpty())
-            return Fail("DownloadFile showed \"" + answerer.Unexpected() + "\"");
-        if (result != -1 && !answerer.Answered())
-            return Fail("DownloadFile asked for no place to save the file");
-    }
+    m_answerer.ExpectSave(target);
+    const long result = m_session.Component()->DownloadFile(Utf8ToGb18030(DownloadFileDocument(item)));
+    if (result != -1 && !m_answerer.Answered())
+        return Fail("DownloadFile asked for no place to save the file");
     QByteArray bytes;
     if (result == -1) {
         Say("download: the component's DownloadFile is not available yet (it answered -1); fetching with "

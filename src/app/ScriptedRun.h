@@ -12,6 +12,7 @@
 #include "EmbeddedService.h"
 #include "HostSession.h"
 #include "MainWindow.h"
+#include "ModalAnswerer.h"
 
 namespace nimbra::app {
 
@@ -52,6 +53,7 @@ private:
     MainWindow& m_window;
     QTextStream& m_out;
     EmbeddedService m_service;
+    ModalAnswerer m_answerer;  // for the whole run: no window may wait for a person
     std::vector<LocalFile> m_files;
     std::vector<DiskFile> m_uploaded;
     std::string m_catalogId;

@@ -6,38 +6,41 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 
-#include "SaveDialogAnswerer.h"
+#include "ModalAnswerer.h"
 
-using nimbra::app::SaveDialogAnswerer;
+using nimbra::app::ModalAnswerer;
 
 namespace {
 
 void EnsureApp() {
     static int argc = 1;
-    static char name[] = "save-dialog-answerer-test";
+    static char name[] = "modal-answerer-test";
     static char* argv[] = {name, nullptr};
     if (!QApplication::instance())
         new QApplication(argc, argv);
 }
 
-TEST(SaveDialogAnswerer, TypesThePathIntoTheSaveDialogAndSaves) {
+TEST(ModalAnswerer, TypesThePathIntoTheExpectedSaveDialogOnce) {
     EnsureApp();
     QTemporaryDir folder;
     const QString target = folder.filePath("data-2m.bin");
-    const SaveDialogAnswerer answerer(target);
-    const QString chosen = QFileDialog::getSaveFileName(nullptr, "Save", folder.path(), "bin Files  (*.bin)");
-    EXPECT_EQ(chosen, target);
+    ModalAnswerer answerer;
+    answerer.ExpectSave(target);
+    EXPECT_EQ(QFileDialog::getSaveFileName(nullptr, "Save", folder.path(), "bin Files  (*.bin)"), target);
     EXPECT_TRUE(answerer.Answered());
     EXPECT_TRUE(answerer.Unexpected().isEmpty());
+    // A second file dialog was not expected: it is cancelled and reported.
+    EXPECT_TRUE(QFileDialog::getSaveFileName(nullptr, "Again", folder.path()).isEmpty());
+    EXPECT_EQ(answerer.Unexpected(), QStringList{"Again"});
 }
 
-TEST(SaveDialogAnswerer, ClosesAnyOtherBlockingWindowAndNamesIt) {
+TEST(ModalAnswerer, ClosesAnyOtherBlockingWindowAndNamesIt) {
     EnsureApp();
-    const SaveDialogAnswerer answerer("/tmp/unused");
+    ModalAnswerer answerer;
     QMessageBox box(QMessageBox::Information, "Space", "not enough", QMessageBox::Ok);
     box.exec();
     EXPECT_FALSE(answerer.Answered());
-    EXPECT_EQ(answerer.Unexpected(), "Space");
+    EXPECT_EQ(answerer.Unexpected(), QStringList{"Space"});
 }
 
 }  // namespace

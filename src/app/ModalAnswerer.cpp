@@ -1,4 +1,4 @@
-#include "SaveDialogAnswerer.h"
+#include "ModalAnswerer.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -12,27 +12,34 @@ constexpr int kLookMs = 50;
 
 }  // namespace
 
-SaveDialogAnswerer::SaveDialogAnswerer(QString path) : m_path(std::move(path)) {
-    // The timer fires inside the dialog's own event loop, while the component waits for the answer.
-    connect(&m_timer, &QTimer::timeout, this, &SaveDialogAnswerer::Look);
+ModalAnswerer::ModalAnswerer() {
+    // The timer also fires inside a dialog's own event loop, while the component waits for the answer.
+    connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::Look);
     m_timer.start(kLookMs);
 }
 
-void SaveDialogAnswerer::Look() {
+void ModalAnswerer::ExpectSave(const QString& path) {
+    m_path = path;
+    m_answered = false;
+}
+
+void ModalAnswerer::Look() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal)
         return;
-    if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+    auto* files = qobject_cast<QFileDialog*>(modal);
+    if (files && !m_path.isEmpty()) {
         // Typed into the name field, as a user would; the dialog takes an absolute path there.
         if (auto* name = files->findChild<QLineEdit*>("fileNameEdit"))
             name->setText(m_path);
         else
             files->selectFile(m_path);
         static_cast<QDialog*>(files)->accept();
+        m_path.clear();
         m_answered = true;
         return;
     }
-    m_unexpected = modal->windowTitle();
+    m_unexpected << modal->windowTitle();
     if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->reject();
     else

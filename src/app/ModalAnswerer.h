@@ -1,0 +1,34 @@
+#pragma once
+// Keeps the scripted run from waiting for a person: it answers the component's save dialog the way a
+// user would (types the path, presses Save) once a save is expected, and closes every other window
+// that would block the run, remembering its title so the run can report it.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+namespace nimbra::app {
+
+class ModalAnswerer final : public QObject {
+    Q_OBJECT
+public:
+    ModalAnswerer();
+
+    // The next file dialog is answered with this path.
+    void ExpectSave(const QString& path);
+    // Whether the expected save dialog was answered.
+    bool Answered() const { return m_answered; }
+    // Titles of the windows that were closed because nobody expected them.
+    const QStringList& Unexpected() const { return m_unexpected; }
+
+private:
+    void Look();
+
+    QString m_path;
+    QTimer m_timer;
+    bool m_answered = false;
+    QStringList m_unexpected;
+};
+
+}  // namespace nimbra::app
