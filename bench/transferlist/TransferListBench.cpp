@@ -200,15 +200,16 @@ int main(int argc, char** argv) {
     if (real->StartUpload(files, info, 0) != 0) {
         return Fail("StartUpload");
     }
-    // Let the engine finish its uploads, so that it is quiet while the ticks are measured.
+    // Let the engine finish its uploads, so that it is quiet while the ticks are measured. The tasks
+    // finish about in order: wait for the last one, then for any other still at work.
     const auto deadline = Clock::now() + std::chrono::minutes(5);
-    for (size_t next = 0; next < files.size() && Clock::now() < deadline;) {
+    for (auto task = files.rbegin(); task != files.rend() && Clock::now() < deadline;) {
         tagFileInfo progress;
-        if (real->GetProgress(std::stol(files[next].strFileID), 1, progress) == 0 &&
+        if (real->GetProgress(std::stol(task->strFileID), 1, progress) == 0 &&
             progress.nState == TASK_FINISHED) {
-            ++next;
+            ++task;
         } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
     }
 
