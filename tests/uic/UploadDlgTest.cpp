@@ -24,6 +24,7 @@
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
 #include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/SkinSplitterCtrl.h"
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICProgressDlg.h"
 #include "uic/UICUploadFile/UICUploadComp.h"
@@ -394,6 +395,35 @@ TEST_F(UploadDlgTest, CancelClearsTheListAndTheTree) {
     EXPECT_EQ(dialog->Rules().ListedTotal(), 0u);
     EXPECT_EQ(dialog->Combo()->FindPath("我的网盘"), nullptr);
     EXPECT_TRUE(dialog->Catalog().Records().empty());
+}
+
+TEST_F(UploadDlgTest, SplittersMoveTheirControlsWithinTheRangesTheSizeGives) {
+    auto* hor = static_cast<CSkinSplitterCtrl*>(GetDlgItem(dialog, IDC_SPLITTER_HOR));
+    auto* ver = static_cast<CSkinSplitterCtrl*>(GetDlgItem(dialog, IDC_SPLITTER_VER));
+    QWidget* caption = GetDlgItem(dialog, IDC_STATIC_LIST_CAPTION);
+    QWidget* spare = GetDlgItem(dialog, IDC_STATIC_SPARESIZE);
+    ASSERT_TRUE(hor && ver && caption && spare);
+
+    // A restored size posts both ranges to the dialog itself.
+    dialog->resize(520, 560);
+    QCoreApplication::sendPostedEvents(dialog);
+    EXPECT_EQ(hor->RangeBefore(), hor->y() - 200);
+    EXPECT_EQ(hor->RangeAfter(), 560 - (hor->y() + hor->height()) - 150);
+    EXPECT_EQ(ver->RangeBefore(), 0);  // less than 120 pixels from the left edge
+
+    const QPoint captionAt = caption->pos();
+    EXPECT_EQ(hor->MoveBy(10), 10);
+    EXPECT_EQ(caption->pos(), captionAt + QPoint(0, 10));
+    const int room = hor->RangeBefore();
+    EXPECT_EQ(hor->MoveBy(-1000), -room);
+    EXPECT_EQ(hor->RangeBefore(), 0);
+
+    ver->SetRange(0, 30);
+    const QPoint spareAt = spare->pos();
+    const int horWidth = hor->width();
+    EXPECT_EQ(ver->MoveBy(40), 30);
+    EXPECT_EQ(spare->pos(), spareAt + QPoint(30, 0));
+    EXPECT_EQ(hor->width(), horWidth - 30);
 }
 
 }  // namespace

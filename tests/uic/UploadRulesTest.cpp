@@ -121,6 +121,17 @@ TEST_F(UploadRulesTest, SizesBeyondFourGigabytesDoNotWrap) {
     EXPECT_EQ(rules.ListedTotal(), 0u);
 }
 
+TEST_F(UploadRulesTest, DroppedFilesAreCheckedAgainstTheLimitsOnly) {
+    ASSERT_EQ(rules.SetLimits(LimitsDoc(2, "300", "200", 9203)), 0);
+    rules.AddListed(1000);  // what the dialog lists has nothing to do with a drop
+    EXPECT_TRUE(rules.IsDropRight({Row(".profile", 150), Row("b.txt", 50)}).Passed());
+    EXPECT_EQ(rules.IsDropRight({Row("a", 1), Row("b", 1), Row("c", 1)}).tip,
+              "IDS_UPLOAD_INFO_FILEMAXNUMEEXCEED2IDS_UPLOAD_INFO_FILEMAXNUMEEXCEEDES");
+    EXPECT_EQ(rules.IsDropRight({Row(std::string(161, 'n'), 1)}).tip, "IDS_UPLOAD_INFO_FILENAMETOOLONG");
+    EXPECT_EQ(rules.IsDropRight({Row("a", 301)}).tip, "IDS_UPLOAD_INFO_FILESIZEEXCEED");
+    EXPECT_EQ(rules.IsDropRight({Row("a", 201)}).kind, Kind::SpaceInsufficient);
+}
+
 TEST_F(UploadRulesTest, BlockedPathRefusesWithItsMessageUntilAListPasses) {
     ASSERT_EQ(rules.SetLimits(LimitsDoc(5, "100", "100")), 0);
     rules.BlockedPaths() = {{"/home/user/other", "other is busy"}, {"/home/user/b.txt", "b is busy"}};

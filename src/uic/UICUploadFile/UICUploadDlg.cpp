@@ -685,13 +685,13 @@ long CUICUploadDlg::UploadDragFilesToNetDisk(const std::vector<std::string>& fil
     for (const std::string& path : files) {
         rows.push_back({path, FileSize(path), -1, false});
     }
-    const RuleVerdict verdict = m_rules.IsRight(rows);
-    if (verdict.kind == RuleVerdict::Kind::SpaceInsufficient) {
-        ShowVerdict(verdict, nullptr);
-        return -1;
-    }
+    // The dialog may be hidden: a refusal is a message box rather than a tip.
+    const RuleVerdict verdict = m_rules.IsDropRight(rows);
     if (verdict.kind == RuleVerdict::Kind::Tip) {
         return refuse(verdict.tip);
+    }
+    if (!ShowVerdict(verdict, nullptr)) {
+        return -1;
     }
     m_vecFiles.clear();
     for (const tagUploadRow& row : rows) {

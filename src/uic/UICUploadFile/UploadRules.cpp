@@ -92,9 +92,7 @@ RuleVerdict CUploadRules::IsRight(const std::vector<tagUploadRow>& rows) {
         return RuleVerdict::Refuse(Kind::Tip, Text("IDS_UPLOAD_INFO_FILENUMZERO"));
     }
     if (static_cast<int64_t>(rows.size()) > m_nMaxFileCount) {
-        return RuleVerdict::Refuse(Kind::Tip, Text("IDS_UPLOAD_INFO_FILEMAXNUMEEXCEED") +
-                                                  std::to_string(m_nMaxFileCount) +
-                                                  Text("IDS_UPLOAD_INFO_FILEMAXNUMEEXCEEDES"));
+        return CountRefusal();
     }
     uint64_t sum = 0;
     for (const tagUploadRow& row : rows) {
@@ -122,6 +120,30 @@ RuleVerdict CUploadRules::IsRight(const std::vector<tagUploadRow>& rows) {
     }
     m_vecBlocked.clear();
     return RuleVerdict::Pass();
+}
+
+RuleVerdict CUploadRules::IsDropRight(const std::vector<tagUploadRow>& rows) const {
+    using Kind = RuleVerdict::Kind;
+    if (static_cast<int64_t>(rows.size()) > m_nMaxFileCount) {
+        return CountRefusal();
+    }
+    uint64_t sum = 0;
+    for (const tagUploadRow& row : rows) {
+        if (row.Name().size() > kMaxNameBytes) {
+            return RuleVerdict::Refuse(Kind::Tip, Text("IDS_UPLOAD_INFO_FILENAMETOOLONG"));
+        }
+        sum += row.ullSize;
+    }
+    if (sum > m_ullMaxTotalSize) {
+        return RuleVerdict::Refuse(Kind::Tip, Text("IDS_UPLOAD_INFO_FILESIZEEXCEED"));
+    }
+    return sum > m_ullSpareSize ? RuleVerdict::Refuse(Kind::SpaceInsufficient) : RuleVerdict::Pass();
+}
+
+RuleVerdict CUploadRules::CountRefusal() const {
+    return RuleVerdict::Refuse(RuleVerdict::Kind::Tip, Text("IDS_UPLOAD_INFO_FILEMAXNUMEEXCEED") +
+                                                           std::to_string(m_nMaxFileCount) +
+                                                           Text("IDS_UPLOAD_INFO_FILEMAXNUMEEXCEEDES"));
 }
 
 RuleVerdict CUploadRules::IsTagLegal(const std::string& tag, const std::string& unsafeWords) {

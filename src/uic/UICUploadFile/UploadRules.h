@@ -38,6 +38,8 @@ public:
     int SetLimits(const std::string& doc);
     // The listed files against the limits, in the order the checks run; a pass empties the blocked paths.
     RuleVerdict IsRight(const std::vector<tagUploadRow>& rows);
+    // Files dropped onto the network disk: their count, name lengths and sum against the limits only.
+    RuleVerdict IsDropRight(const std::vector<tagUploadRow>& rows) const;
 
     static RuleVerdict IsTagLegal(const std::string& tag, const std::string& unsafeWords);
     // At most five separators ("," or the full-width comma) pass.
@@ -62,6 +64,8 @@ public:
     std::vector<tagBlockedPath>& BlockedPaths() { return m_vecBlocked; }
 
 private:
+    RuleVerdict CountRefusal() const;
+
     uint16_t m_nResultCode = 0;
     int32_t m_nMaxFileCount = 0;
     uint64_t m_ullMaxTotalSize = 0;
