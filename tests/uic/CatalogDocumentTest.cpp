@@ -37,6 +37,7 @@ TEST(CatalogDocumentTest, TopAndCurrentChildGivePathsIdsAndServer) {
     EXPECT_EQ(records[0]->strCatalogID, "10000000000011");
     EXPECT_EQ(records[0]->strName, "我的网盘");
     EXPECT_EQ(records[0]->strParentID, "");
+    EXPECT_EQ(records[0]->strPath, "我的网盘");
     EXPECT_EQ(records[2]->strParentID, "10000000000011");
     EXPECT_EQ(records[2]->strPath, "我的网盘\\照片");
     EXPECT_EQ(records[3]->strPath, "我的网盘\\照片\\2020");

@@ -291,6 +291,16 @@ TEST_F(UploadDlgTest, BusyEngineGetsTheBusyTipAndNothingStarts) {
     EXPECT_FALSE(dialog->IsTimerRunning(TIMER_UPLOAD_FILE));
 }
 
+TEST_F(UploadDlgTest, EngineThatStartsNothingLeavesTheListForAnotherTry) {
+    Choose({File("a.txt", 10)});
+    EXPECT_CALL(adapter, StartUpload(_, _, 0)).WillOnce(Return(-1));
+    dialog->OnBnClickedButtonUpload();
+    EXPECT_EQ(TipTexts(), std::vector<std::string>{"IDS_UPLOAD_TIP_BUSY"});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->List()->GetItemCount(), 1);
+    EXPECT_FALSE(dialog->IsTimerRunning(TIMER_UPLOAD_FILE));
+}
+
 TEST_F(UploadDlgTest, RefusedTagsAndDescriptionsKeepTheDialogOpen) {
     Choose({File("a.txt", 10)});
     EXPECT_CALL(adapter, StartUpload(_, _, _)).Times(0);

@@ -103,8 +103,10 @@ std::unique_ptr<stCatalog> CCatalogDocument::ReadNode(const CXML& xml, const std
             }
         }
     }
+    // The top catalog is the tree's root itself, not a child of it named after itself.
     if (record->strCatalogID == kRootMark) {
         record->strName = kTopName;
+        record->strPath = kTopName;
     }
     record->strCatalogID = TopIdFor(record->strCatalogID);
     record->strParentID = TopIdFor(record->strParentID);

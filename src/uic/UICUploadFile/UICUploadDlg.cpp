@@ -582,11 +582,18 @@ bool CUICUploadDlg::UploadFile() {
     if (adapter->StartUpload(entries, info, 0) == -1) {
         LOG_FAILED(kName, "StartUpload");
     }
+    size_t started = 0;
     for (const tagUploadFileEntry& entry : entries) {
         // An entry the engine did not take has no task id to follow.
         if (!entry.strFileID.empty()) {
             m_setTaskIds.insert(std::atoi(entry.strFileID.c_str()));
+            ++started;
         }
+    }
+    // Nothing started is no upload: the dialog keeps the list for another try.
+    if (started == 0) {
+        ShowUploadTip(Text("IDS_UPLOAD_TIP_BUSY"));
+        return false;
     }
     if (!m_bIsCurDir) {
         m_timers.SetTimer(TIMER_UPLOAD_FILE, 1000);
