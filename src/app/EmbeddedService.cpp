@@ -4,6 +4,10 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 namespace nimbra::app {
 
 namespace {
@@ -20,6 +24,8 @@ bool EmbeddedService::Start(const QString& program, const QString& dataDir,
         return false;
     }
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    // The service must not outlive the host, however the host ends (a signal skips every destructor).
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.setProgram(program);
     m_process.setArguments(QStringList{"--data", dataDir, "--listen", "127.0.0.1:0"} + extraArguments);
     m_process.start();

@@ -2,14 +2,18 @@
 // the window signed in to it; --service/--account/--password sign in elsewhere; --script runs the
 // scripted round trip without a person.
 #include <curl/curl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <algorithm>
+#include <csignal>
 #include <string>
 
 #include "EmbeddedService.h"
@@ -22,6 +26,28 @@
 using namespace nimbra::app;
 
 namespace {
+
+int g_stopSignalPair[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    const char byte = 1;
+    (void)!write(g_stopSignalPair[0], &byte, 1);
+}
+
+// Ctrl+C or SIGTERM quit through the event loop, so that the component hears of the logout and the
+// embedded service is stopped like on a normal close.
+void QuitOnStopSignals() {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_stopSignalPair) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_stopSignalPair[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 QString DefaultLanguage() {
     return QLocale().name().startsWith("zh") ? "zh_CN" : "en";
@@ -99,6 +125,7 @@ int RunInteractive(HostSession& session, const QCommandLineParser& options) {
     });
     window.ShowSignedIn();
     window.show();
+    QuitOnStopSignals();
     return QApplication::exec();
 }
 
