@@ -20,7 +20,9 @@
 #include "platform/ScriptedSkin.h"
 #include "platform/ScriptedSound.h"
 #include "platform/Services.h"
+#include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/SkinControlPanel.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
@@ -300,6 +302,24 @@ TEST_F(TransmitDlgTest, FinishedViewsUseTheReducedColumnsAndProgressViewsGetTheF
     EXPECT_EQ(dialog->IsUpload(), 0);
     EXPECT_EQ(dialog->List()->columnWidth(0), 0);
     EXPECT_EQ(dialog->List()->columnWidth(4), 50);
+}
+
+TEST_F(TransmitDlgTest, PanelUnitsReachTheListThroughTheSkinNotice) {
+    CUICTransmitDlg* dialog = Open();
+    static_cast<QPushButton*>(GetDlgItem(dialog, IDC_VIEW_DOWNLOADED))->click();
+    EXPECT_EQ(dialog->CurView(), IDC_VIEW_DOWNLOADED);
+    EXPECT_TRUE(static_cast<QPushButton*>(GetDlgItem(dialog, IDC_VIEW_DOWNLOADED))->isChecked());
+    EXPECT_FALSE(static_cast<QPushButton*>(GetDlgItem(dialog, IDC_VIEW_UPLOADING))->isChecked());
+
+    dialog->DisposePanelLeft(IDC_VIEW_UPLOADING);
+    FileInfoList batch{Record(1, "/d/a.txt", 10, TASK_PAUSED)};
+    dialog->AddUpload(&batch);
+    SelectRows(dialog, {0});
+    static_cast<QPushButton*>(GetDlgItem(dialog, IDC_BUTTON_DELETE))->click();
+    ASSERT_EQ(prompts.Calls().size(), 1u);  // the delete question, answered by dismissing it
+
+    tagSkinNotify beside{SKIN_NOTIFY_PANEL, SKIN_PANEL_CLICK, IDC_PANEL_TOP, 0};
+    EXPECT_EQ(SendMessage(dialog, WM_SKIN_NOTIFY, 0, reinterpret_cast<LPARAM>(&beside)), -1);
 }
 
 TEST_F(TransmitDlgTest, MenusDependOnTheViewAndTheSelection) {

@@ -1,15 +1,10 @@
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPushButton>
 #include <QScreen>
 #include <QTableView>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
 #include <unordered_set>
@@ -28,6 +23,7 @@
 #include "ui_10026.h"
 #include "uic/UICUploadFile/Resource.h"
 #include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/SkinControlPanel.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
 #include "uic/UICUploadFile/TransferSort.h"
@@ -46,6 +42,8 @@ namespace {
 constexpr int kDialogWidth = 458;
 constexpr int kDialogHeight = 500;
 constexpr int kMinColumnWidth = 20;
+constexpr int kTopUnitWidth = 90;  // units at x 0, 90 and 180
+constexpr int kLeftUnitHeight = 30;
 constexpr const char* kUploadRequestPath = "lumenoApp/share/pc_uploadFileRequest";
 
 bool IsProgressView(int view) {
@@ -119,42 +117,21 @@ void CUICTransmitDlg::OnSize(int type, int cx, int cy) {
     }
 }
 
-QWidget* CUICTransmitDlg::CreatePanel(int id, const std::initializer_list<int>& units, bool vertical) {
-    auto* panel = new QWidget(this);
-    SetDlgCtrlID(panel, id);
-    QBoxLayout* layout = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(panel))
-                                  : static_cast<QBoxLayout*>(new QHBoxLayout(panel));
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    for (const int unit : units) {
-        auto* button = new QPushButton(panel);
-        SetDlgCtrlID(button, unit);
-        button->setFixedWidth(vertical ? 99 : 90);
-        layout->addWidget(button);
-    }
-    layout->addStretch();
-    return panel;
-}
-
 bool CUICTransmitDlg::CreateCtrl() {
     m_pModel = new CTransferListModel(this);
     m_pList = new QTableView(this);
     SetDlgCtrlID(m_pList, IDC_LIST_SHOW);
     m_pList->setModel(m_pModel);
-    m_pPanelTop = CreatePanel(IDC_PANEL_TOP, {IDC_BUTTON_START, IDC_BUTTON_PAUSE, IDC_BUTTON_DELETE}, false);
-    m_pPanelLeft =
-        CreatePanel(IDC_PANEL_LEFT,
-                    {IDC_VIEW_UPLOADING, IDC_VIEW_UPLOADED, IDC_VIEW_DOWNLOADING, IDC_VIEW_DOWNLOADED}, true);
-    for (QPushButton* button : m_pPanelTop->findChildren<QPushButton*>()) {
-        const int unit = GetDlgCtrlID(button);
-        connect(button, &QPushButton::clicked, this, [this, unit] { DisposePanelTop(unit); });
+    m_pPanelTop = new CSkinControlPanel(IDC_PANEL_TOP, false, false, this);
+    for (const int unit : {IDC_BUTTON_START, IDC_BUTTON_PAUSE, IDC_BUTTON_DELETE}) {
+        m_pPanelTop->AddUnit(unit, kTopUnitWidth);
     }
-    m_pViewButtons = new QButtonGroup(this);
-    for (QPushButton* button : m_pPanelLeft->findChildren<QPushButton*>()) {
-        button->setCheckable(true);
-        m_pViewButtons->addButton(button, GetDlgCtrlID(button));
+    m_pPanelLeft = new CSkinControlPanel(IDC_PANEL_LEFT, true, true, this);
+    for (const int unit :
+         {IDC_VIEW_UPLOADING, IDC_VIEW_UPLOADED, IDC_VIEW_DOWNLOADING, IDC_VIEW_DOWNLOADED}) {
+        m_pPanelLeft->AddUnit(unit, kLeftUnitHeight);
     }
-    connect(m_pViewButtons, &QButtonGroup::idClicked, this, &CUICTransmitDlg::DisposePanelLeft);
+    m_messages.On(WM_SKIN_NOTIFY, [this](WPARAM w, LPARAM l) { return OnSkinMagicExMsg(w, l); });
     return true;
 }
 
@@ -241,7 +218,7 @@ void CUICTransmitDlg::InitCtrl() {
     // The list opens on the uploading view, the one every new upload lands in.
     m_nCurView = IDC_VIEW_UPLOADING;
     m_nPreView = IDC_VIEW_UPLOADING;
-    m_pViewButtons->button(IDC_VIEW_UPLOADING)->setChecked(true);
+    m_pPanelLeft->CheckUnit(IDC_VIEW_UPLOADING);
     for (const int id : {IDC_BUTTON_START, IDC_BUTTON_PAUSE, IDC_BUTTON_DELETE}) {
         CToolsHelp::EnableDlgItem(this, id, false);
     }
@@ -786,6 +763,24 @@ void CUICTransmitDlg::ShowTask() {
     m_pList->setUpdatesEnabled(true);
 }
 
+LRESULT CUICTransmitDlg::OnSkinMagicExMsg(WPARAM /*wParam*/, LPARAM lParam) {
+    const auto* notify = reinterpret_cast<const tagSkinNotify*>(lParam);
+    if (!notify || notify->nCode != SKIN_NOTIFY_PANEL || notify->nSubCode != SKIN_PANEL_CLICK) {
+        return 0;
+    }
+    // For a panel click the notice's last field is the unit; 0 is a click beside every unit.
+    const int unit = notify->nDelta;
+    if (unit == 0) {
+        return -1;
+    }
+    if (notify->nCtrlID == IDC_PANEL_TOP) {
+        DisposePanelTop(unit);
+    } else if (notify->nCtrlID == IDC_PANEL_LEFT) {
+        DisposePanelLeft(unit);
+    }
+    return 0;
+}
+
 void CUICTransmitDlg::DisposePanelTop(int unit) {
     switch (unit) {
         case IDC_BUTTON_START:
@@ -815,9 +810,7 @@ void CUICTransmitDlg::DisposePanelLeft(int unit) {
         SetViewLabel(IDC_VIEW_DOWNLOADED, "IDS_UPLOAD_TRANSMIT_DOWNLOADED", 0);
     }
     m_nCurView = unit;
-    if (QAbstractButton* button = m_pViewButtons->button(unit)) {
-        button->setChecked(true);
-    }
+    m_pPanelLeft->CheckUnit(unit);
     ShowTask();
 }
 
@@ -868,7 +861,7 @@ void CUICTransmitDlg::Reset() {
         m_bNeedReload = false;
     }
     m_nCurView = IDC_VIEW_UPLOADING;
-    m_pViewButtons->button(IDC_VIEW_UPLOADING)->setChecked(true);
+    m_pPanelLeft->CheckUnit(IDC_VIEW_UPLOADING);
     ShowTask();
 }
 

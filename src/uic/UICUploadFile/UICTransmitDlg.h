@@ -13,10 +13,10 @@
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 
+class CSkinControlPanel;
 class CTransferListModel;
 class CUICSuspendDlg;
 class IUIPUpload;
-class QButtonGroup;
 class QMenu;
 class QTableView;
 class QWidget;
@@ -58,6 +58,8 @@ public:
     bool PostDestroyWin();
     // 0 while a download view is shown, else 1.
     long IsUpload() const;
+    // Skin panel notices (0x1400): a unit click runs the unit; a click beside the units answers -1.
+    LRESULT OnSkinMagicExMsg(WPARAM wParam, LPARAM lParam);
     void DisposePanelTop(int unit);
     void DisposePanelLeft(int unit);
     void ShowTask();
@@ -101,7 +103,6 @@ protected:
 
 private:
     bool CreateCtrl();
-    QWidget* CreatePanel(int id, const std::initializer_list<int>& units, bool vertical);
     bool InitUIP();
     void MoveCtrl();
     void InitCtrl();
@@ -158,7 +159,6 @@ private:
     COrvaTip m_tip;
     CTransferListModel* m_pModel = nullptr;
     QTableView* m_pList = nullptr;
-    QWidget* m_pPanelTop = nullptr;
-    QWidget* m_pPanelLeft = nullptr;
-    QButtonGroup* m_pViewButtons = nullptr;
+    CSkinControlPanel* m_pPanelTop = nullptr;
+    CSkinControlPanel* m_pPanelLeft = nullptr;
 };

@@ -8,4 +8,5 @@ list(APPEND NIMBRA_UIC_SOURCES
   UICTransmitDlg.cpp
   UICSuspendDlg.cpp
   UICProgressDlg.cpp
+  SkinControlPanel.cpp
   ${PROJECT_SOURCE_DIR}/res/transmit/transmit.qrc)
