@@ -178,7 +178,6 @@ int CUICUploadDlg::SetParamsOfUploadFiles(const std::string& doc) {
         m_bIsCurDir = false;
         return 0;
     }
-    m_strDoc = doc;
     ParseXML(doc);
     return m_rules.SetLimits(doc);
 }
@@ -350,7 +349,6 @@ void CUICUploadDlg::ResetTarget() {
 
 void CUICUploadDlg::Clear() {
     ClearList();
-    m_bShift = false;
     m_ui->staticSpareSize->show();
     m_ui->staticUploadSize->show();
     m_ui->staticSizeError->hide();
@@ -782,12 +780,9 @@ bool CUICUploadDlg::eventFilter(QObject* watched, QEvent* event) {
     if (!widget || widget->window() != this) {
         return CResizableDialog::eventFilter(watched, event);
     }
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Shift) {
-            m_bShift = event->type() == QEvent::KeyPress;
-        } else if (event->type() == QEvent::KeyPress &&
-                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             OnBnClickedButtonUpload();
             return true;
         }

@@ -134,10 +134,7 @@ private:
     CUploadRules m_rules;
     CCatalogDocument m_catalog;
     bool m_bIsCurDir = true;
-    long m_nFlag = 0;
     bool m_bGoalSelected = false;
-    bool m_bShift = false;
-    std::string m_strDoc;
 
     ListImageList m_fileIcons;
     ListImageList m_folderMarks;
