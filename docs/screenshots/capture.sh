@@ -35,8 +35,8 @@ shoot() {
 shoot zh_CN main-window-zh_CN.png
 shoot en main-window-en.png
 
-# The transfer list while the scripted round trip's uploads crawl (each upload request waits 2.5 s).
-curl -s -d pathPrefix=/lumenoApp/share/pc_uploadFileRequest/ -d hangMs=2500 -d count=-1 "$url/__test/fault"
+# The transfer list while the scripted round trip's uploads crawl (each upload request waits 6 s).
+curl -s -d pathPrefix=/lumenoApp/share/pc_uploadFileRequest/ -d hangMs=6000 -d count=-1 "$url/__test/fault"
 xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
   "$0" --script --service "$1" >/dev/null & pid=$!
   for _ in $(seq 40); do
@@ -44,6 +44,8 @@ xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
     import -window root "$2"
     [ "$(stat -c %s "$2")" -gt 5000 ] && break  # a window is up (an empty screen compresses to nothing)
   done
+  sleep 3  # the first upload requests are through: progress and speed show
+  import -window root "$2"
   curl -s -d clear=1 "$1/__test/fault"
   wait "$pid" || true
 ' "$bin/nimbra" "$url" "$data/transfers.png"
