@@ -6,14 +6,6 @@
 
 namespace {
 
-TEST(FormatCountTest, FillsTheFirstNumberOnlyAndNeverReadsMissingArguments) {
-    EXPECT_EQ(FormatCount("已上传(%d)", 3), "已上传(3)");
-    EXPECT_EQ(FormatCount("%d%% of %d", 7), "7% of %d");
-    EXPECT_EQ(FormatCount("%s %n %d", 1), "%s %n 1");
-    EXPECT_EQ(FormatCount("no number", 1), "no number");
-    EXPECT_EQ(FormatCount("trailing %", 1), "trailing %");
-}
-
 class ErrorTextTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -437,6 +437,22 @@ TEST_F(TransmitDlgTest, PauseAllAndDoubleClickSteerTheEngine) {
     EXPECT_TRUE(dialog->IsTimerRunning(CUICTransmitDlg::kUploadTimer));
 }
 
+TEST_F(TransmitDlgTest, FinishedFilesOpenWithTheirProgramAndTheHostShowsOrHidesTheList) {
+    engineDownloads[4] = Record(4, "/down/report.pdf", 10, TASK_FINISHED);
+    CUICTransmitDlg* dialog = Open();
+    EXPECT_EQ(component->ShowTransmit(1), 0);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->DisposePanelLeft(IDC_VIEW_DOWNLOADED);
+    ASSERT_EQ(dialog->ListModel()->rowCount(), 1);
+    EXPECT_EQ(Cell(dialog, 0, 7), "/down");
+    SelectRows(dialog, {0});
+    dialog->OnNMDblclkListShow();
+    dialog->OnCommand(ID_TRANSMIT_OPEN);
+    EXPECT_EQ(shell.Opened(), (std::vector<std::string>{"/down/report.pdf", "/down/report.pdf"}));
+    EXPECT_EQ(component->ShowTransmit(0), 0);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST_F(TransmitDlgTest, EnterAndEscapeLeaveTheListOpenAndCtrlASelectsEveryRow) {
     CUICTransmitDlg* dialog = Open();
     FileInfoList batch{Record(1, "/d/a.txt", 10, TASK_WAITING), Record(2, "/d/b.txt", 10, TASK_WAITING)};

@@ -3,28 +3,10 @@
 #include <array>
 
 #include "function/ToolsHelp.h"
+#include "uic/UICUploadFile/LangFormat.h"
 
 std::string FormatCount(const std::string& format, long value) {
-    std::string text;
-    text.reserve(format.size() + 16);
-    bool filled = false;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            if (format[i + 1] == '%') {
-                text += '%';
-                ++i;
-                continue;
-            }
-            if (format[i + 1] == 'd' && !filled) {
-                text += std::to_string(value);
-                filled = true;
-                ++i;
-                continue;
-            }
-        }
-        text += format[i];
-    }
-    return text;
+    return FormatLangText(format, {std::to_string(value)});
 }
 
 std::string UploadText(const char* key) {

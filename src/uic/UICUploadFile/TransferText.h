@@ -3,9 +3,7 @@
 
 #include <string>
 
-// The language format with its one integer filled in. Only the first "%d" is replaced ("%%" reads as
-// "%"); any other conversion is shown as written, so a language file can never make the formatting read
-// arguments that are not there.
+// A language format with its one number filled in.
 std::string FormatCount(const std::string& format, long value);
 
 // The text shown for an engine error code: empty for -1, the text of "IDS_UPLOAD_ERROR_<code>" for the
