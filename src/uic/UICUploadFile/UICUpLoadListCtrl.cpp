@@ -192,13 +192,6 @@ QRect CUICUpLoadListCtrl::ButtonRect(int row, int column) const {
                  size.width(), size.height());
 }
 
-QRect CUICUpLoadListCtrl::LinkTextRect(int row, int column) const {
-    const QRect rect = CellRect(row, column).adjusted(kTextMargin, 0, -kTextMargin, 0);
-    const QRect text = fontMetrics().boundingRect(ToQString(Cell(row, column)->strText));
-    return QRect(rect.left(), rect.center().y() - text.height() / 2, std::min(text.width(), rect.width()),
-                 text.height());
-}
-
 CUICUpLoadListCtrl::Hit CUICUpLoadListCtrl::HitTest(const QPoint& point) const {
     Hit hit;
     const int row = (point.y() + verticalScrollBar()->value()) / m_nRowHeight;
@@ -211,8 +204,7 @@ CUICUpLoadListCtrl::Hit CUICUpLoadListCtrl::HitTest(const QPoint& point) const {
             hit.row = row;
             hit.column = column;
             const tagCellInfo* cell = Cell(row, column);
-            hit.active = (cell->nType == CELL_BUTTON && ButtonRect(row, column).contains(point)) ||
-                         (cell->nType == CELL_LINK && LinkTextRect(row, column).contains(point));
+            hit.active = cell->nType == CELL_BUTTON && ButtonRect(row, column).contains(point);
             return hit;
         }
         left += m_vecColumns[column].width;
@@ -252,25 +244,13 @@ void CUICUpLoadListCtrl::DrawCell(QPainter& painter, int row, int column) const 
         }
         return;
     }
-    if (cell.nType == CELL_PROGRESS) {
-        const int range = std::max(1, cell.nValues[0] - cell.nValues[1]);
-        QRect bar(rect.left() + 2, rect.center().y() - 7, rect.width() - 4, 16);
-        painter.setPen(cell.borderColor);
-        painter.drawRect(bar.adjusted(0, 0, -1, -1));
-        bar.setWidth(bar.width() * std::clamp(cell.nValues[2] - cell.nValues[1], 0, range) / range);
-        painter.fillRect(bar.adjusted(1, 1, -1, -1), QColor::fromRgb(static_cast<QRgb>(cell.nValues[3])));
-        return;
-    }
     QRect textRect = rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
     if (const QPixmap* image = Image(column, cell.nImage)) {
         const QSize size = image->deviceIndependentSize().toSize();
         painter.drawPixmap(rect.left() + 2, rect.center().y() - size.height() / 2 + 1, *image);
         textRect.setLeft(rect.left() + 2 + size.width() + kTextMargin);
     }
-    QFont font = painter.font();
-    font.setUnderline(cell.nType == CELL_LINK);
-    painter.setFont(font);
-    painter.setPen(cell.bOwnColor ? cell.textColor : m_textColor);
+    painter.setPen(m_textColor);
     const QString text = fontMetrics().elidedText(ToQString(cell.strText), Qt::ElideRight, textRect.width());
     painter.drawText(textRect, static_cast<int>(m_vecColumns[column].alignment | Qt::AlignVCenter), text);
 }

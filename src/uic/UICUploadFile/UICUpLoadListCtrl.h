@@ -1,8 +1,7 @@
 #pragma once
 // The upload dialog's file list: a report list without header whose cells draw themselves as text with
-// an image, as small buttons with normal/hot/pressed faces, as links or as progress bars. A press or
-// release on a button face (or link text), and the mouse moving over it, are sent to the parent as
-// message 0x608 with a tagListNotify.
+// an image or as small buttons with normal/hot/pressed faces. A press or release on a button face, and
+// the mouse moving onto it, are sent to the parent as message 0x608 with a tagListNotify.
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -33,20 +32,16 @@ using ListImageList = std::vector<QPixmap>;
 class CUICUpLoadListCtrl final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    enum CellType { CELL_PLAIN = 0, CELL_BUTTON = 1, CELL_PROGRESS = 2, CELL_LINK = 3 };
+    enum CellType { CELL_PLAIN = 0, CELL_BUTTON = 1 };
 
     struct tagCellInfo {
-        bool bOwnColor = false;
-        bool bColorChoice = false;
-        int32_t nID = 0;
+        int32_t nID = 0;  // a button's identifier
         int32_t nType = CELL_PLAIN;
-        QColor textColor;
         std::string strText;  // GB18030
         int32_t nImage = -1;
         LPARAM lParam = 0;  // the caller's row data, column 0 only
-        // Button faces (normal, hot, pressed, disabled), or range, minimum, position and fill colour.
+        // A button's faces in the column's image list: normal, hot, pressed, disabled.
         int32_t nValues[4] = {-1, -1, -1, -1};
-        QColor borderColor;
     };
 
     explicit CUICUpLoadListCtrl(QWidget* parent = nullptr);
@@ -97,13 +92,12 @@ private:
     struct Hit {
         int row = -1;
         int column = -1;
-        bool active = false;  // on a button face or a link's text
+        bool active = false;  // on a button face
     };
 
     tagCellInfo* MutableCell(int row, int column);
     Hit HitTest(const QPoint& point) const;
     const QPixmap* Image(int column, int index) const;
-    QRect LinkTextRect(int row, int column) const;
     void DrawCell(QPainter& painter, int row, int column) const;
     void Notify(const Hit& hit, int event);
     void SetHot(const Hit& hit);
