@@ -1,6 +1,5 @@
 #include "uic/UICUploadFile/UICUploadComp.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QScreen>
 #include <QWidget>
@@ -16,6 +15,7 @@
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uic/UICUploadFile/WaitCursor.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "uip/UIPUpload/UIPUploadComp.h"
 #include "xml/XML.h"
@@ -216,15 +216,6 @@ long CUICUploadComp::OnComponentNotify(long id, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-// Keeps the wait cursor up for the length of a scope.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The upload dialog with its window and the document applied; null (logged) on failure. The dialog is
 // one window for the whole process, so the host's parent window is not taken over.
 CUICUploadDlg* PrepareUploadDlg(CUICUploadDlg*& member, const char* name, const std::string& doc, long flag) {
@@ -241,7 +232,7 @@ CUICUploadDlg* PrepareUploadDlg(CUICUploadDlg*& member, const char* name, const 
 long CUICUploadComp::ShowUpload(const std::string& uploadDoc, HWND /*parent*/) {
     static const char* const kName = "CUICUploadComp::ShowUpload";
     LOG_FUNCTION(kName);
-    const WaitCursor wait;
+    const CWaitCursor wait;
     CUICUploadDlg* dialog = PrepareUploadDlg(m_pUICUploadDlg, kName, uploadDoc, 0);
     if (!dialog) {
         return -1;
@@ -261,7 +252,7 @@ long CUICUploadComp::ShowUpload(const std::string& uploadDoc, HWND /*parent*/) {
 long CUICUploadComp::ShowUpload(HWND /*parent*/, const std::string& uploadDoc, long flag) {
     static const char* const kName = "CUICUploadComp::ShowUpload";
     LOG_FUNCTION(kName);
-    const WaitCursor wait;
+    const CWaitCursor wait;
     CUICUploadDlg* dialog = PrepareUploadDlg(m_pUICUploadDlg, kName, uploadDoc, flag);
     if (!dialog) {
         return -1;

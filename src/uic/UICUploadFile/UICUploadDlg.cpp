@@ -31,6 +31,7 @@
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICProgressDlg.h"
 #include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/WaitCursor.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 namespace {
@@ -63,15 +64,6 @@ uint64_t FileSize(const std::string& path) {
 QPixmap IconResource(const char* name) {
     return QPixmap(QStringLiteral(":/upload/") + QLatin1String(name));
 }
-
-// Keeps the wait cursor up for the length of a scope.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -474,7 +466,7 @@ void CUICUploadDlg::GetFileProperty() {
 void CUICUploadDlg::OnBnClickedButtonUpload() {
     static const char* const kName = "CUICUploadDlg::OnBnClickedButtonUpload";
     LOG_FUNCTION(kName);
-    const WaitCursor wait;
+    const CWaitCursor wait;
     OnCbnSelendokComboGoalcatalog();
     if (!m_bGoalSelected) {
         return;
