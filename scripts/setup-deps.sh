@@ -11,11 +11,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth curl
 )
-# Extra sets, asked for by scripts that need them ("bench", "fuzz").
+# Extra sets, asked for by scripts that need them ("bench", "fuzz", "docs": the screenshot capture).
 for extra in "$@"; do
   case "$extra" in
     bench) packages+=(nginx-light curl libvips-tools imagemagick graphicsmagick) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    docs) packages+=(imagemagick xdotool) ;;
     *) echo "setup-deps: unknown extra set '$extra'" >&2; exit 2 ;;
   esac
 done
