@@ -591,6 +591,7 @@ bool CUICUploadDlg::UploadFile() {
     return true;
 }
 
+// Timer 1002 belongs to the folder upload, which is not part of this dialog yet.
 void CUICUploadDlg::OnTimer(unsigned id) {
     if (id == TIMER_UPLOAD_FILE) {
         TUploadFile();

@@ -34,9 +34,8 @@ class UploadDlgForm;
 inline constexpr unsigned WM_SPLITTER_HOR_RANGE = 0x2B10;
 inline constexpr unsigned WM_SPLITTER_VER_RANGE = 0x2B11;
 
-// Timers of the upload dialog.
+// The upload dialog's timer that follows its file uploads (1002 is the folder upload's).
 inline constexpr unsigned TIMER_UPLOAD_FILE = 1000;
-inline constexpr unsigned TIMER_UPLOAD_CATALOG = 1002;
 
 // What the progress bar is told at a tick of a running upload.
 struct tagUploadProgressText {
