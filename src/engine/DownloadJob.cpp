@@ -1,0 +1,156 @@
+#include "engine/DownloadJob.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "engine/ServiceAnswer.h"
+
+namespace nimbra::engine {
+
+DownloadJob::DownloadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store,
+                         ConnectionSettings settings)
+    : TaskJob(std::move(task), std::move(store), std::move(settings)) {}
+
+DownloadJob::~DownloadJob() {
+    CloseFile();
+}
+
+TransferJob::Step DownloadJob::Advance(HttpRequest* finished) {
+    return finished ? OnAnswer(*finished) : Begin();
+}
+
+TransferJob::Step DownloadJob::Begin() {
+    m_work = Save([](TaskRecord& r) {
+        r.state = OrvULD::ORV_SESSION_STATE_RUNNING;
+        r.errorCode = 0;
+    });
+    const std::string part = PartPath(m_work.localPath);
+    m_fd = open(part.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    struct stat st {};
+    if (m_fd < 0 || fstat(m_fd, &st) != 0) {
+        return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
+    }
+    // The partial file is the truth: it may hold more than the database saw before a kill.
+    m_written = static_cast<uint64_t>(st.st_size);
+    if (m_work.size > 0 && m_written > m_work.size) {
+        if (ftruncate(m_fd, 0) != 0) {
+            return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
+        }
+        m_written = 0;
+    }
+    m_work = Save([&](TaskRecord& r) { r.offset = m_written; });
+    if (m_work.size > 0 && m_written == m_work.size) {
+        return Complete();
+    }
+    return Request();
+}
+
+TransferJob::Step DownloadJob::Request() {
+    m_requestedFrom = m_written;
+    m_firstBody = true;
+    m_request.Prepare("GET", m_work.remoteUrl, m_settings);
+    if (m_written > 0) {
+        m_request.AddHeader("Range: bytes=" + std::to_string(m_written) + "-");
+    }
+    m_request.SetSink([this](const char* data, size_t size) { return Append(data, size); });
+    return Step::Send;
+}
+
+bool DownloadJob::Append(const char* data, size_t size) {
+    if (m_firstBody) {
+        m_firstBody = false;
+        long status = 0;
+        curl_easy_getinfo(m_request.Handle(), CURLINFO_RESPONSE_CODE, &status);
+        if (status != 206 && m_written > 0) {
+            // The server sent the whole file instead of the range: start the partial file over.
+            if (ftruncate(m_fd, 0) != 0) {
+                m_localFailed = true;
+                return false;
+            }
+            m_written = 0;
+            m_requestedFrom = 0;
+        }
+        if (const uint64_t total = TotalSize(m_request); total > 0 && total != m_task->Size()) {
+            m_work = Save([&](TaskRecord& r) { r.size = total; });
+        }
+    }
+    while (size > 0) {
+        const ssize_t put = pwrite(m_fd, data, size, static_cast<off_t>(m_written));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            m_localFailed = true;
+            return false;
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+        m_written += static_cast<uint64_t>(put);
+    }
+    m_task->SetLiveProgress(m_written);
+    return true;
+}
+
+TransferJob::Step DownloadJob::OnAnswer(HttpRequest& answer) {
+    if (m_localFailed) {
+        Save([&](TaskRecord& r) { r.offset = m_written; });
+        return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
+    }
+    if (answer.Code() == CURLE_OK && answer.Status() == 416 && !m_restarted) {
+        // The partial file is not a prefix the server can continue: fetch it whole once.
+        m_restarted = true;
+        if (ftruncate(m_fd, 0) != 0) {
+            return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
+        }
+        m_written = 0;
+        return Request();
+    }
+    if (!answer.Ok()) {
+        Save([&](TaskRecord& r) { r.offset = m_written; });
+        return Fail(ServiceAnswer::ErrorCode(answer));
+    }
+    if (m_work.size == 0) {
+        m_work =
+            Save([&](TaskRecord& r) { r.size = m_written; });  // an answer without any size: take what came
+    }
+    if (m_written != m_work.size) {
+        Save([&](TaskRecord& r) { r.offset = m_written; });
+        return Fail(OrvULD::ORV_ERROR_NETWORK);
+    }
+    return Complete();
+}
+
+TransferJob::Step DownloadJob::Complete() {
+    const bool synced = fsync(m_fd) == 0;
+    CloseFile();
+    const std::string part = PartPath(m_work.localPath);
+    if (!synced || std::rename(part.c_str(), m_work.localPath.c_str()) != 0) {
+        return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
+    }
+    return Succeed();
+}
+
+uint64_t DownloadJob::TotalSize(const HttpRequest& answer) const {
+    const std::string range = answer.Header("content-range");
+    if (const auto slash = range.rfind('/'); slash != std::string::npos) {
+        if (const auto total = ServiceAnswer::ParseUnsigned(range.substr(slash + 1))) {
+            return *total;
+        }
+    }
+    curl_off_t length = -1;
+    curl_easy_getinfo(answer.Handle(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length >= 0 ? m_requestedFrom + static_cast<uint64_t>(length) : 0;
+}
+
+void DownloadJob::CloseFile() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}
+
+}  // namespace nimbra::engine

@@ -1,0 +1,37 @@
+#pragma once
+// One download: GET with Range from the bytes already in "<file>.part", appended to it, and the partial file
+// renamed to its name once complete.
+
+#include "engine/TaskJob.h"
+
+namespace nimbra::engine {
+
+class DownloadJob final : public TaskJob {
+public:
+    static std::string PartPath(const std::string& localPath) { return localPath + ".part"; }
+
+    DownloadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings);
+    ~DownloadJob() override;
+
+    Step Advance(HttpRequest* finished) override;
+
+private:
+    Step Begin();
+    Step OnAnswer(HttpRequest& answer);
+    Step Complete();
+    Step Request();
+    bool Append(const char* data, size_t size);
+    // The whole size from Content-Range or Content-Length; 0 when the answer does not say.
+    uint64_t TotalSize(const HttpRequest& answer) const;
+    void CloseFile();
+
+    TaskRecord m_work;
+    int m_fd = -1;
+    uint64_t m_written = 0;
+    uint64_t m_requestedFrom = 0;
+    bool m_firstBody = true;
+    bool m_localFailed = false;
+    bool m_restarted = false;
+};
+
+}  // namespace nimbra::engine

@@ -1,0 +1,25 @@
+#pragma once
+// Ends an unfinished upload on the server after its task was deleted. The server refuses while a request of
+// the upload is still being processed (423), so that is retried a few times; beyond that it is best effort:
+// the task is already gone.
+
+#include "engine/RetryTimer.h"
+#include "engine/TransferJob.h"
+
+namespace nimbra::engine {
+
+class TerminateJob final : public TransferJob {
+public:
+    TerminateJob(std::string uploadUrl, ConnectionSettings settings);
+
+    int32_t TaskId() const override { return 0; }
+    Step Advance(HttpRequest* finished) override;
+
+private:
+    std::string m_uploadUrl;
+    ConnectionSettings m_settings;
+    RetryTimer m_retry;
+    int m_attempts = 0;
+};
+
+}  // namespace nimbra::engine

@@ -1,0 +1,371 @@
+#include "engine/TransferEngine.h"
+
+#include <filesystem>
+
+#include "engine/DownloadJob.h"
+#include "engine/LocalFile.h"
+#include "engine/TerminateJob.h"
+#include "engine/UploadJob.h"
+
+namespace nimbra::engine {
+namespace {
+
+using OrvULD::ORV_UPLOAD_SESSION_STATE;
+
+std::string FileNamePart(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+bool IsFinished(ORV_UPLOAD_SESSION_STATE state) {
+    return state == OrvULD::ORV_SESSION_STATE_SCCESS || state == OrvULD::ORV_SESSION_STATE_DELETED;
+}
+
+// A task the previous run was moving when it ended: it goes on by itself once a sign-on is known.
+bool WasInterrupted(const TaskRecord& r) {
+    return r.started &&
+           (r.state == OrvULD::ORV_SESSION_STATE_READY || r.state == OrvULD::ORV_SESSION_STATE_RUNNING ||
+            r.state == OrvULD::ORV_SESSION_STATE_AUTH_OK);
+}
+
+}  // namespace
+
+TransferEngine::TransferEngine(size_t concurrency, uint64_t chunkSize)
+    : m_concurrency(concurrency), m_chunkSize(chunkSize) {}
+
+TransferEngine::~TransferEngine() {
+    std::lock_guard lock(m_mutex);
+    Close();
+}
+
+void TransferEngine::Bind(const EngineBinding& binding) {
+    std::lock_guard lock(m_mutex);
+    if (binding.databasePath.empty()) {
+        throw ComError(E_INVALIDARG, "no task database");
+    }
+    if (!m_store || m_store->Path() != binding.databasePath) {
+        Open(binding.databasePath);
+    }
+    m_binding = binding;
+    m_settings.token = binding.signOn;
+    m_endpoint.clear();
+    if (!binding.host.empty()) {
+        const std::string& path = binding.requestPath;
+        m_endpoint = "http://" + binding.host + ":" + std::to_string(binding.port > 0 ? binding.port : 80) +
+                     (path.empty() || path.front() != '/' ? "/" : "") + path;
+    }
+    if (binding.signOn.empty()) {
+        return;
+    }
+    for (const auto& task : m_table.All()) {
+        if (!task->Scheduled() && WasInterrupted(task->Snapshot())) {
+            Schedule(*task);
+        }
+    }
+}
+
+void TransferEngine::Open(const std::string& databasePath) {
+    auto store =
+        std::make_shared<TaskStore>(databasePath);  // throws before anything of the old binding changes
+    Close();
+    m_store = std::move(store);
+    int32_t maxId = 0;
+    for (auto& record : m_store->LoadAll()) {
+        if (record.state == OrvULD::ORV_SESSION_STATE_RUNNING ||
+            record.state == OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD) {
+            record.state = OrvULD::ORV_SESSION_STATE_READY;  // cut off by the end of the last run
+        }
+        maxId = std::max(maxId, record.id);
+        m_table.Add(std::make_shared<Task>(std::move(record)));
+    }
+    m_nextId = maxId + 1;
+    m_scheduler = std::make_unique<TransferScheduler>(m_concurrency);
+}
+
+void TransferEngine::Close() {
+    m_scheduler.reset();  // running jobs end here; their tasks stay as stored, to be continued
+    if (m_store) {
+        m_store->Flush();
+    }
+    m_store.reset();
+    m_table.Clear();
+}
+
+void TransferEngine::SetProxy(const std::string& address, int32_t port) {
+    std::lock_guard lock(m_mutex);
+    m_settings.proxyHost = address;
+    m_settings.proxyPort = port;
+}
+
+void TransferEngine::SetProxyCredentials(const std::string& name, const std::string& password) {
+    std::lock_guard lock(m_mutex);
+    m_settings.proxyUser = name;
+    m_settings.proxyPassword = password;
+}
+
+ConnectionSettings TransferEngine::SettingsFor(const Task& task) const {
+    ConnectionSettings settings = m_settings;
+    if (std::string own = task.SignOn(); !own.empty()) {
+        settings.token = std::move(own);
+    }
+    return settings;
+}
+
+int32_t TransferEngine::State() const {
+    std::lock_guard lock(m_mutex);
+    return !m_store || m_confirming->load() > 0 ? 1 : 0;
+}
+
+int32_t TransferEngine::ActiveTaskCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_scheduler ? static_cast<int32_t>(m_scheduler->PendingTaskJobs()) : 0;
+}
+
+std::shared_ptr<const TaskList> TransferEngine::List(TaskKind kind) {
+    return m_table.List(kind);
+}
+
+std::shared_ptr<Task> TransferEngine::AddUpload() {
+    std::lock_guard lock(m_mutex);
+    if (!m_store) {
+        throw ComError(E_UNEXPECTED, "engine not bound");
+    }
+    TaskRecord record;
+    record.id = m_nextId++;
+    record.kind = TaskKind::Upload;
+    auto task = std::make_shared<Task>(record);
+    m_table.Add(task);
+    m_store->Put(record);
+    return task;
+}
+
+void TransferEngine::StartUploads() {
+    std::lock_guard lock(m_mutex);
+    if (!m_store) {
+        throw ComError(E_UNEXPECTED, "engine not bound");
+    }
+    if (m_endpoint.empty()) {
+        throw ComError(E_UNEXPECTED, "no upload service bound");
+    }
+    for (const auto& task : m_table.List(TaskKind::Upload)->All()) {
+        if (task->Snapshot().started) {
+            continue;
+        }
+        TakeThumbnail(*task);
+        Save(*task, [&](TaskRecord& r) {
+            r.started = true;
+            r.endpointUrl = m_endpoint;
+        });
+        Schedule(*task);
+    }
+}
+
+void TransferEngine::TakeThumbnail(Task& task) {
+    const TaskRecord record = task.Snapshot();
+    if (record.miniaturePath.empty()) {
+        return;
+    }
+    // The component empties its thumbnail folder at the next upload: keep a copy of our own.
+    const auto folder = std::filesystem::path(m_store->Path()).parent_path() / "thumbnails";
+    const auto copy = folder / (std::to_string(record.id) + ".jpg");
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    std::filesystem::copy_file(record.miniaturePath, copy, std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    Save(task, [&](TaskRecord& r) { r.thumbnailCopy = ec ? std::string() : copy.string(); });
+}
+
+std::shared_ptr<Task> TransferEngine::AddDownload(const std::string& url, const std::string& localPath) {
+    std::lock_guard lock(m_mutex);
+    if (!m_store) {
+        throw ComError(E_UNEXPECTED, "engine not bound");
+    }
+    if (url.empty() || localPath.empty()) {
+        throw ComError(E_INVALIDARG, "download needs a source and a target");
+    }
+    TaskRecord record;
+    record.id = m_nextId++;
+    record.kind = TaskKind::Download;
+    record.remoteUrl = ResolveUrl(url);
+    record.localPath = localPath;
+    record.displayName = FileNamePart(localPath);
+    record.started = true;
+    auto task = std::make_shared<Task>(record);
+    m_table.Add(task);
+    m_store->Put(record);
+    Schedule(*task);
+    return task;
+}
+
+std::string TransferEngine::ResolveUrl(const std::string& url) const {
+    if (url.front() != '/' || m_binding.host.empty()) {
+        return url;
+    }
+    return "http://" + m_binding.host + ":" + std::to_string(m_binding.port > 0 ? m_binding.port : 80) + url;
+}
+
+void TransferEngine::Describe(Task& task, const std::function<void(TaskRecord&)>& change) {
+    Save(task, change);
+}
+
+void TransferEngine::SetLocalPath(Task& task, const std::string& path) {
+    const auto print = LocalFile::Fingerprint(path);
+    Save(task, [&](TaskRecord& r) {
+        r.localPath = path;
+        r.displayName = FileNamePart(path);
+        r.sourceSize = print ? print->size : 0;
+        r.sourceMtimeNs = print ? print->mtimeNs : 0;
+        r.sha1Hex.clear();
+        if (print) {
+            r.size = print->size;
+        }
+    });
+}
+
+void TransferEngine::SetDeclaredSize(Task& task, uint64_t size) {
+    // The file's own size wins: callers that keep sizes in 32 bits would cut files over 4 GiB.
+    Save(task, [&](TaskRecord& r) {
+        if (r.localPath.empty() || !LocalFile::Fingerprint(r.localPath)) {
+            r.size = size;
+        }
+    });
+}
+
+void TransferEngine::Save(Task& task, const std::function<void(TaskRecord&)>& change) {
+    std::lock_guard lock(m_mutex);
+    if (!Owns(task)) {
+        throw ComError(E_UNEXPECTED, "task no longer exists");
+    }
+    m_store->Put(task.Edit(change));
+}
+
+bool TransferEngine::Owns(const Task& task) const {
+    const auto found = m_table.Find(task.Id());
+    return m_store && found.get() == &task;
+}
+
+HRESULT TransferEngine::Schedule(Task& task) {
+    if (task.Scheduled()) {
+        return S_FALSE;
+    }
+    const auto shared = m_table.Find(task.Id());
+    Save(task, [](TaskRecord& r) {
+        r.state = OrvULD::ORV_SESSION_STATE_READY;
+        r.errorCode = 0;
+    });
+    if (task.Kind() == TaskKind::Upload) {
+        m_scheduler->Enqueue(std::make_unique<UploadJob>(shared, m_store, SettingsFor(task),
+                                                         UploadJob::Mode::Transfer, m_chunkSize));
+    } else {
+        m_scheduler->Enqueue(std::make_unique<DownloadJob>(shared, m_store, SettingsFor(task)));
+    }
+    return S_OK;
+}
+
+HRESULT TransferEngine::Pause(Task& task) {
+    std::lock_guard lock(m_mutex);
+    if (!Owns(task)) {
+        throw ComError(E_UNEXPECTED, "task no longer exists");
+    }
+    m_scheduler->Cancel(task.Id());
+    bool paused = false;
+    Save(task, [&](TaskRecord& r) {
+        if (!IsFinished(r.state)) {
+            r.state = OrvULD::ORV_SESSION_STATE_PAUSE;
+            paused = true;
+        }
+    });
+    return paused ? S_OK : S_FALSE;
+}
+
+HRESULT TransferEngine::Resume(Task& task) {
+    return Continue(task, task.Kind());
+}
+
+HRESULT TransferEngine::Continue(Task& task, TaskKind kind) {
+    std::lock_guard lock(m_mutex);
+    if (!Owns(task)) {
+        throw ComError(E_UNEXPECTED, "task no longer exists");
+    }
+    if (task.Kind() != kind) {
+        throw ComError(E_INVALIDARG, "wrong kind of task");
+    }
+    const TaskRecord record = task.Snapshot();
+    if (!record.started || IsFinished(record.state)) {
+        return S_FALSE;
+    }
+    if (SettingsFor(task).token.empty()) {
+        throw ComError(E_UNEXPECTED, "no sign-on bound");
+    }
+    return Schedule(task);
+}
+
+HRESULT TransferEngine::Abort(Task& task) {
+    std::lock_guard lock(m_mutex);
+    if (!Owns(task)) {
+        throw ComError(E_UNEXPECTED, "task no longer exists");
+    }
+    m_scheduler->Cancel(task.Id());
+    Save(task, [](TaskRecord& r) {
+        if (!IsFinished(r.state)) {
+            r.state = OrvULD::ORV_SESSION_STATE_FAIL;
+        }
+    });
+    return S_OK;
+}
+
+HRESULT TransferEngine::Delete(Task& task) {
+    std::lock_guard lock(m_mutex);
+    if (!Owns(task)) {
+        throw ComError(E_UNEXPECTED, "task no longer exists");
+    }
+    m_scheduler->Cancel(task.Id());
+    const TaskRecord record = task.Snapshot();
+    const bool unfinished = record.state != OrvULD::ORV_SESSION_STATE_SCCESS;
+    std::error_code ec;
+    if (record.kind == TaskKind::Download && unfinished) {
+        std::filesystem::remove(DownloadJob::PartPath(record.localPath), ec);
+    }
+    if (record.kind == TaskKind::Upload && unfinished && !record.uploadUrl.empty()) {
+        m_scheduler->Enqueue(std::make_unique<TerminateJob>(record.uploadUrl, SettingsFor(task)), true);
+    }
+    if (!record.thumbnailCopy.empty()) {
+        std::filesystem::remove(record.thumbnailCopy, ec);
+    }
+    m_table.Remove(task.Id());
+    m_store->Erase(task.Id());
+    task.Edit([](TaskRecord& r) { r.state = OrvULD::ORV_SESSION_STATE_DELETED; });
+    return S_OK;
+}
+
+HRESULT TransferEngine::SyncUploads() {
+    std::lock_guard lock(m_mutex);
+    if (!m_store) {
+        throw ComError(E_UNEXPECTED, "engine not bound");
+    }
+    for (const auto& task : m_table.List(TaskKind::Upload)->All()) {
+        const TaskRecord record = task->Snapshot();
+        const bool lostConnection =
+            record.state == OrvULD::ORV_SESSION_STATE_FAIL && record.errorCode == OrvULD::ORV_ERROR_NETWORK;
+        if (task->Scheduled() || !record.started || !(lostConnection || WasInterrupted(record))) {
+            continue;
+        }
+        Save(*task, [](TaskRecord& r) {
+            r.state = OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD;
+            r.errorCode = 0;
+        });
+        ++*m_confirming;
+        std::shared_ptr<void> confirming(nullptr, [counter = m_confirming](void*) { --*counter; });
+        m_scheduler->Enqueue(std::make_unique<UploadJob>(
+            task, m_store, SettingsFor(*task), UploadJob::Mode::Confirm, m_chunkSize, std::move(confirming)));
+    }
+    return S_OK;
+}
+
+void TransferEngine::FlushStore() {
+    std::lock_guard lock(m_mutex);
+    if (m_store) {
+        m_store->Flush();
+    }
+}
+
+}  // namespace nimbra::engine

@@ -1,0 +1,87 @@
+#pragma once
+// The transfer engine without its COM dress: binds to an account's task database and service, makes and
+// steers tasks, and answers polls from memory. Commands may come from any thread.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "engine/HttpRequest.h"
+#include "engine/TaskStore.h"
+#include "engine/TaskTable.h"
+#include "engine/TransferScheduler.h"
+
+namespace nimbra::engine {
+
+struct EngineBinding {
+    std::string account;
+    std::string requestPath;
+    std::string host;
+    int32_t port = 0;
+    std::string signOn;
+    std::string databasePath;
+};
+
+class TransferEngine final {
+public:
+    explicit TransferEngine(size_t concurrency = TransferScheduler::kDefaultConcurrency,
+                            uint64_t chunkSize = 32ull << 20);
+    ~TransferEngine();
+    TransferEngine(const TransferEngine&) = delete;
+    TransferEngine& operator=(const TransferEngine&) = delete;
+
+    // Binds (or re-binds) to an account; opens its task database when the path changed and continues the
+    // tasks a previous run left unfinished once a sign-on is known. Throws ComError.
+    void Bind(const EngineBinding& binding);
+    void SetProxy(const std::string& address, int32_t port);
+    void SetProxyCredentials(const std::string& name, const std::string& password);
+
+    // 1 while unbound or while tasks are being confirmed with the server, else 0.
+    int32_t State() const;
+    int32_t ActiveTaskCount() const;
+    std::shared_ptr<const TaskList> List(TaskKind kind);
+
+    std::shared_ptr<Task> AddUpload();
+    // Starts every upload added and not yet started.
+    void StartUploads();
+    std::shared_ptr<Task> AddDownload(const std::string& url, const std::string& localPath);
+
+    // Changes a task's description (before it starts) and stores it.
+    void Describe(Task& task, const std::function<void(TaskRecord&)>& change);
+    void SetLocalPath(Task& task, const std::string& path);
+    void SetDeclaredSize(Task& task, uint64_t size);
+
+    HRESULT Pause(Task& task);
+    HRESULT Resume(Task& task);
+    HRESULT Abort(Task& task);
+    HRESULT Delete(Task& task);
+    HRESULT Continue(Task& task, TaskKind kind);
+    HRESULT SyncUploads();
+    // Waits until every change so far is in the database (tests and shutdown).
+    void FlushStore();
+
+private:
+    void Open(const std::string& databasePath);
+    void Close();
+    HRESULT Schedule(Task& task);
+    void Save(Task& task, const std::function<void(TaskRecord&)>& change);
+    bool Owns(const Task& task) const;
+    ConnectionSettings SettingsFor(const Task& task) const;
+    void TakeThumbnail(Task& task);
+    std::string ResolveUrl(const std::string& url) const;
+
+    const size_t m_concurrency;
+    const uint64_t m_chunkSize;
+    mutable std::recursive_mutex m_mutex;
+    EngineBinding m_binding;
+    std::string m_endpoint;
+    ConnectionSettings m_settings;
+    std::shared_ptr<TaskStore> m_store;
+    std::unique_ptr<TransferScheduler> m_scheduler;
+    TaskTable m_table;
+    std::atomic<int32_t> m_nextId{1};
+    std::shared_ptr<std::atomic<int32_t>> m_confirming = std::make_shared<std::atomic<int32_t>>(0);
+};
+
+}  // namespace nimbra::engine

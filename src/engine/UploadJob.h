@@ -1,0 +1,70 @@
+#pragma once
+// One upload over tus: create (carrying the first chunk), send the thumbnail, append chunks with their
+// checksums, and finish; or, to confirm a task with the server, only ask its offset.
+// Chunk checksums are computed in a first pass over each window before it is sent; the pass for the next
+// window runs on a hashing thread while the current one is on the wire, so it costs no wall time.
+
+#include <memory>
+
+#include "engine/BackgroundDigest.h"
+#include "engine/LocalFile.h"
+#include "engine/RetryTimer.h"
+#include "engine/TaskJob.h"
+
+namespace nimbra::engine {
+
+class UploadJob final : public TaskJob {
+public:
+    enum class Mode { Transfer, Confirm };
+    static constexpr uint64_t kDefaultChunkSize = 32ull << 20;
+
+    // keepAlive is released with the job (the engine counts running confirmations with it).
+    UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,
+              Mode mode, uint64_t chunkSize = kDefaultChunkSize, std::shared_ptr<void> keepAlive = {});
+
+    Step Advance(HttpRequest* finished) override;
+
+private:
+    enum class Phase {
+        Begin,
+        HashingFile,
+        HashingChunk,
+        Creating,
+        Querying,
+        SendingThumbnail,
+        Appending,
+        Backoff
+    };
+    using Window = BackgroundDigest::Window;
+
+    Step Begin();
+    Step UseFileDigest(const std::optional<Sha1Digest>& digest);
+    Step OnCreated(HttpRequest& answer);
+    Step OnOffset(HttpRequest& answer);
+    Step OnAppended(HttpRequest& answer);
+    Step OnThumbnail(HttpRequest& answer);
+    Step QueryOffset();
+    // The next step after any answer: thumbnail, finish, or the next chunk.
+    Step Proceed();
+    Step SendData();
+    Step Finish();
+    Step FailChunk(const HttpRequest& answer);
+    Window WindowAt(uint64_t offset) const;
+    void Prefetch(uint64_t offset);
+    bool SourceUnchanged() const;
+    std::string ResolveLocation(const std::string& location) const;
+
+    const Mode m_mode;
+    const uint64_t m_chunkSize;
+    std::shared_ptr<void> m_keepAlive;
+    Phase m_phase = Phase::Begin;
+    TaskRecord m_work;
+    LocalFile m_file;
+    LocalFile m_thumbnail;
+    BackgroundDigest m_digest;
+    int m_conflicts = 0;
+    int m_lockedAnswers = 0;
+    RetryTimer m_retry;
+};
+
+}  // namespace nimbra::engine

@@ -1,0 +1,49 @@
+#include "EngineLibrary.h"
+
+#include <dlfcn.h>
+
+namespace nimbra::engine {
+namespace {
+
+DllGetClassObjectFn Entry(void* library) {
+    return library ? reinterpret_cast<DllGetClassObjectFn>(dlsym(library, "DllGetClassObject")) : nullptr;
+}
+
+}  // namespace
+
+EngineLibrary::EngineLibrary()
+    : m_upload(dlopen("libOrvULD.so", RTLD_NOW | RTLD_LOCAL)),
+      m_globals(dlopen("libOrvUC.so", RTLD_NOW | RTLD_LOCAL)),
+      m_uploadEntry(Entry(m_upload)),
+      m_globalsEntry(Entry(m_globals)) {}
+
+EngineLibrary::~EngineLibrary() {
+    // Kept loaded: objects of a test may still be released after this, as in a host that never unloads.
+}
+
+template <class T>
+ComPtr<T> EngineLibrary::Create(DllGetClassObjectFn entry, const CLSID& clsid, const IID& iid) {
+    if (!entry) {
+        return {};
+    }
+    void* out = nullptr;
+    if (FAILED(entry(clsid, IID_IClassFactory, &out))) {
+        return {};
+    }
+    auto factory = ComPtr<IClassFactory>::Attach(static_cast<IClassFactory*>(out));
+    out = nullptr;
+    if (FAILED(factory->CreateInstance(nullptr, IID_IUnknown, &out))) {
+        return {};
+    }
+    return ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(out)).As<T>(iid);
+}
+
+ComPtr<OrvULD::IOrvUpLoad> EngineLibrary::CreateUpload() const {
+    return Create<OrvULD::IOrvUpLoad>(m_uploadEntry, OrvULD::CLSID_OrvUpLoad, OrvULD::IID_IOrvUpLoad);
+}
+
+ComPtr<OrvULD::IOrvGlobals> EngineLibrary::CreateGlobals() const {
+    return Create<OrvULD::IOrvGlobals>(m_globalsEntry, OrvULD::CLSID_OrvGlobals, OrvULD::IID_IOrvGlobals);
+}
+
+}  // namespace nimbra::engine

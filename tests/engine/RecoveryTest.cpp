@@ -1,0 +1,145 @@
+// Nothing is lost: a killed client, a server that restarts or drops the connection, a lost network.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "DiskServiceFixture.h"
+
+extern char** environ;
+
+namespace nimbra::engine {
+namespace {
+
+using OrvULD::ORV_SESSION_STATE_FAIL;
+using OrvULD::ORV_SESSION_STATE_SCCESS;
+using OrvULD::ORV_SESSION_STATE_SYNC_UPLOADED;
+
+constexpr uint64_t kChunk = 32u << 20;
+
+class RecoveryTest : public DiskServiceFixture {
+protected:
+    // Runs the upload child on file until it reports at least minProgress bytes, then kills it with SIGKILL.
+    void RunChildUntil(const std::string& file, uint64_t minProgress) {
+        const std::string child =
+            (std::filesystem::canonical("/proc/self/exe").parent_path() / "engine_upload_child").string();
+        const std::string port = std::to_string(m_port);
+        const std::string database = DatabasePath();
+        const std::string path = UploadPath();
+        std::vector<char*> args{const_cast<char*>(child.c_str()), const_cast<char*>(database.c_str()),
+                                const_cast<char*>("127.0.0.1"),   const_cast<char*>(port.c_str()),
+                                const_cast<char*>(path.c_str()),  const_cast<char*>(m_token.c_str()),
+                                const_cast<char*>(file.c_str()),  nullptr};
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, child.c_str(), &actions, nullptr, args.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        std::FILE* reader = fdopen(out[0], "r");
+        int state = 0;
+        unsigned long long progress = 0;
+        bool reached = false;
+        while (std::fscanf(reader, "%d %llu", &state, &progress) == 2) {
+            if (progress >= minProgress) {
+                reached = true;
+                break;
+            }
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        std::fclose(reader);
+        ASSERT_TRUE(reached) << "the child never reached " << minProgress << " bytes";
+    }
+};
+
+TEST_F(RecoveryTest, AnUploadCutOffBySigkillIsFoundAndFinishedByTheNextRunByteIdentical) {
+    const std::string file = m_dir.File("killed.bin");
+    const std::string bytes = WriteRandomFile(file, 2 * kChunk + 777, 11);
+    Fault("hangMs=2000&pathPrefix=" + UploadPath() + "/&count=1");  // the child dies while its append waits
+    RunChildUntil(file, kChunk + 1);  // the creation is confirmed and the append has begun
+
+    auto engine = BoundEngine();  // a sign-on is known: the interrupted task goes on by itself
+    auto list = engine->GetFileList();
+    ASSERT_EQ(list->Count(), 1);
+    auto task = list->Item(0);
+    EXPECT_EQ(task->GetfileName(), file);
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_SCCESS)) << "error " << task->GeterrorCode();
+    EXPECT_TRUE(
+        SameBytes(DownloadThroughEngine(*engine, RemoteFileAttribute("killed.bin", "fileID")), bytes));
+}
+
+TEST_F(RecoveryTest, ADroppedConnectionFailsWith8000AndSyncThenContinueSendOnlyWhatTheServerLacks) {
+    auto engine = BoundEngine();
+    const std::string file = m_dir.File("dropped.bin");
+    const std::string bytes = WriteRandomFile(file, 2 * kChunk + 5, 12);
+    Fault("dropAfterBytes=1000000");  // the first append loses its connection part way
+    auto task = StartUpload(*engine, file);
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_FAIL));
+    EXPECT_EQ(task->GeterrorCode(), OrvULD::ORV_ERROR_NETWORK);
+    EXPECT_EQ(task->GetProgress(), kChunk);  // the creation's chunk was confirmed, the cut one was not
+
+    Fault("hangMs=500&pathPrefix=" + UploadPath() + "/&count=1");  // holds the confirmation back
+    EXPECT_EQ(engine->SyncUploadTask(), S_OK);
+    EXPECT_EQ(engine->GetState(), 1);  // synchronising
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_SYNC_UPLOADED));
+    EXPECT_EQ(engine->GetState(), 0);
+    EXPECT_EQ(task->GetProgress(), kChunk);
+    EXPECT_EQ(task->ContUpload(), S_OK);
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_SCCESS)) << "error " << task->GeterrorCode();
+    EXPECT_TRUE(
+        SameBytes(DownloadThroughEngine(*engine, RemoteFileAttribute("dropped.bin", "fileID")), bytes));
+}
+
+TEST_F(RecoveryTest, AServerRestartMidTransferFailsTheTaskAndContUploadFinishesItAfterwards) {
+    auto engine = BoundEngine();
+    const std::string file = m_dir.File("restart.bin");
+    const std::string bytes = WriteRandomFile(file, 2 * kChunk + 9, 13);
+    Fault("hangMs=1000&pathPrefix=" + UploadPath() + "/&count=1");
+    auto task = StartUpload(*engine, file);
+    ASSERT_TRUE(WaitFor([&] { return task->GetProgress() >= kChunk; }));
+    StopService();
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_FAIL));
+    EXPECT_EQ(task->GeterrorCode(), OrvULD::ORV_ERROR_NETWORK);
+    // While the server is away, continuing fails the same way and loses nothing.
+    EXPECT_EQ(task->ContUpload(), S_OK);
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_FAIL));
+    EXPECT_EQ(task->GetProgress(), kChunk);
+
+    StartService();
+    EXPECT_EQ(task->ContUpload(), S_OK);
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_SCCESS)) << "error " << task->GeterrorCode();
+    EXPECT_TRUE(
+        SameBytes(DownloadThroughEngine(*engine, RemoteFileAttribute("restart.bin", "fileID")), bytes));
+}
+
+TEST_F(RecoveryTest, ADownloadCutOffContinuesFromItsPartialFile) {
+    auto engine = BoundEngine();
+    const std::string file = m_dir.File("dl.bin");
+    const std::string bytes = WriteRandomFile(file, 3 << 20, 14);
+    auto upload = StartUpload(*engine, file);
+    ASSERT_TRUE(WaitForState(*upload, ORV_SESSION_STATE_SCCESS));
+    const std::string url = FileUrl(RemoteFileAttribute("dl.bin", "fileID"));
+    const std::string target = m_dir.File("dl-out.bin");
+    StopService();
+    auto download = engine->DownLoad(url, kAccount, target);
+    ASSERT_TRUE(WaitForState(*download, ORV_SESSION_STATE_FAIL));
+    EXPECT_EQ(download->GeterrorCode(), OrvULD::ORV_ERROR_NETWORK);
+    StartService();
+    EXPECT_EQ(download->ContDownLoad(), S_OK);
+    ASSERT_TRUE(WaitForState(*download, ORV_SESSION_STATE_SCCESS)) << "error " << download->GeterrorCode();
+    EXPECT_TRUE(SameBytes(ReadFile(target), bytes));
+    EXPECT_THROW(download->ContUpload(), ComError);  // a download is not an upload
+}
+
+}  // namespace
+}  // namespace nimbra::engine
