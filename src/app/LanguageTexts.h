@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <string>
 
-#include "HostObject.h"
+#include "host/HostObject.h"
 #include "LanguageFile.h"
 #include "host/HostIds.h"
 #include "host/HostInterfaces.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "HostObject.h"
+#include "host/HostObject.h"
 #include "ServiceClient.h"
 #include "ServiceDocuments.h"
 #include "host/HostIds.h"

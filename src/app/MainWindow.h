@@ -6,7 +6,7 @@
 #include <QMainWindow>
 #include <QMenu>
 
-#include "HostObject.h"
+#include "host/HostObject.h"
 #include "HostSession.h"
 #include "NetDiskPage.h"
 #include "SkinStyles.h"

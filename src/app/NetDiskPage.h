@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "HostObject.h"
+#include "host/HostObject.h"
 #include "HostSession.h"
 #include "NetDiskRequests.h"
 #include "ServiceDocuments.h"

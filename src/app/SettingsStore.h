@@ -1,7 +1,7 @@
 #pragma once
 // The host's settings component (IUICSet): named values stored for the account on the service.
 
-#include "HostObject.h"
+#include "host/HostObject.h"
 #include "ServiceClient.h"
 #include "host/HostIds.h"
 #include "host/HostInterfaces.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The host's system configuration (IUISysConfig): the upload address and the sign-on of the session.
 
-#include "HostObject.h"
+#include "host/HostObject.h"
 #include "LoginSession.h"
 
 namespace nimbra::app {

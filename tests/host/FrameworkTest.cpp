@@ -50,7 +50,7 @@ TEST_F(FrameworkTest, RefusesNotificationsTheHostDoesNotOfferAndNullCallbacks) {
 
 TEST_F(FrameworkTest, QueryInterfaceAppendsTheRegisteredObjectOrLeavesTheListEmpty) {
     testhost::Lang lang;
-    const GUID id = lang.Iid();
+    const GUID id = IID_IORVALang;
     USInterfaceList list;
     FW_QueryInterface(&id, &list, 1);
     EXPECT_TRUE(list.empty());

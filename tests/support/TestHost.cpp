@@ -12,9 +12,7 @@ bool RecordingWindow::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-MainWnd::MainWnd() : HostComponent(IID_IUICMainWnd) {
-    m_window = &window;
-}
+MainWnd::MainWnd() : HostComponent(IID_IUICMainWnd) {}
 
 long MainWnd::CallFlash(const std::string& request, std::string& reply) {
     flashRequests.push_back(request);
@@ -27,9 +25,7 @@ long MainWnd::ApplySkin(long skinId) {
     return 0;
 }
 
-NetDisk::NetDisk() : HostComponent(IID_IUICNetDisk) {
-    m_window = &window;
-}
+NetDisk::NetDisk() : HostComponent(IID_IUICNetDisk) {}
 
 long NetDisk::CallFlash(const std::string& request, std::string& reply) {
     flashRequests.push_back(request);

@@ -31,6 +31,7 @@ public:
     MainWnd();
     long CallFlash(const std::string& request, std::string& reply) override;
     long ApplySkin(long skinId) override;
+    HWND GetComponentHwnd() override { return &window; }
 
     RecordingWindow window;
     std::vector<std::string> flashRequests;
@@ -44,6 +45,7 @@ public:
     NetDisk();
     long CallFlash(const std::string& request, std::string& reply) override;
     void ShowSpaceInsufficient() override { ++spaceNotices; }
+    HWND GetComponentHwnd() override { return &window; }
 
     RecordingWindow window;
     std::vector<std::string> flashRequests;

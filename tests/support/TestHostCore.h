@@ -10,40 +10,9 @@
 #include "host/Framework.h"
 #include "host/HostIds.h"
 #include "host/HostInterfaces.h"
+#include "host/HostObject.h"
 
 namespace testhost {
-
-// IUSBase and IUICComponent answered the same way for every host object: the host owns them.
-template <class Interface>
-class HostObject : public Interface {
-public:
-    explicit HostObject(const GUID& iid) : m_iid(iid) {}
-    long AddRef() override { return 1; }
-    long Release() override { return 1; }
-    long QueryInterface(const GUID& iid, void** ppv) override {
-        if (!ppv) {
-            return 0;
-        }
-        *ppv = iid == m_iid ? static_cast<Interface*>(this) : nullptr;
-        return *ppv ? 1 : 0;
-    }
-    const GUID& Iid() const { return m_iid; }
-
-private:
-    GUID m_iid;
-};
-
-template <class Interface>
-class HostComponent : public HostObject<Interface> {
-public:
-    using HostObject<Interface>::HostObject;
-    long CreateComponent(long) override { return 0; }
-    HWND GetComponentHwnd() override { return m_window; }
-    long DoComponent() override { return 0; }
-    long OnEventHandle(long, WPARAM, LPARAM) override { return 0; }
-    long OnComponentNotify(long, WPARAM, LPARAM) override { return 0; }
-    HWND m_window = nullptr;
-};
 
 class Login final : public HostComponent<IUICLogin> {
 public:

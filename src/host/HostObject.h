@@ -4,8 +4,6 @@
 
 #include "host/IUSBase.h"
 
-namespace nimbra::app {
-
 template <class Interface>
 class HostObject : public Interface {
 public:
@@ -23,7 +21,7 @@ private:
     GUID m_iid;
 };
 
-// Host components answer the component base slots; only the window handle differs between them.
+// Host components answer the component base slots; those with a window override GetComponentHwnd.
 template <class Interface>
 class HostComponent : public HostObject<Interface> {
 public:
@@ -34,5 +32,3 @@ public:
     long OnEventHandle(long, WPARAM, LPARAM) override { return -1; }
     long OnComponentNotify(long, WPARAM, LPARAM) override { return -1; }
 };
-
-}  // namespace nimbra::app
