@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <filesystem>
 #include <fstream>
 
 #include "MockUIPUpload.h"
@@ -487,6 +489,7 @@ TEST_F(TransmitDlgTest, TheComponentPostsStartRequestsThatReachTheList) {
             EXPECT_EQ(files.size(), 1u);
             EXPECT_EQ(files[0].strFilePath, file);
             EXPECT_EQ(files[0].ullFileSize, 12u);
+            EXPECT_EQ(files[0].nMiniatureFlag, 0);  // not a picture
             EXPECT_EQ(info.strHost, "127.0.0.1");
             EXPECT_EQ(info.nPort, 8080);
             EXPECT_EQ(info.strRequestPath, "lumenoApp/share/pc_uploadFileRequest");
@@ -494,6 +497,23 @@ TEST_F(TransmitDlgTest, TheComponentPostsStartRequestsThatReachTheList) {
             return 0;
         }));
     EXPECT_EQ(component->OnComponentNotify(3005, reinterpret_cast<WPARAM>(file.c_str()),
+                                           reinterpret_cast<LPARAM>(target.c_str())),
+              0);
+    QCoreApplication::processEvents();
+
+    // A picture goes with its thumbnail.
+    const std::string picture = testing::TempDir() + "transmit-upload.png";
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+    EXPECT_CALL(adapter, StartUpload(_, _, 0))
+        .WillOnce(Invoke([&](UploadFileList& files, const tagUploadInfo&, long) {
+            EXPECT_EQ(files.at(0).nMiniatureFlag, 1);
+            EXPECT_TRUE(std::filesystem::exists(files.at(0).strMiniatureName));
+            EXPECT_GT(files.at(0).ullMiniatureSize, 0u);
+            return 0;
+        }));
+    EXPECT_EQ(component->OnComponentNotify(3005, reinterpret_cast<WPARAM>(picture.c_str()),
                                            reinterpret_cast<LPARAM>(target.c_str())),
               0);
     QCoreApplication::processEvents();

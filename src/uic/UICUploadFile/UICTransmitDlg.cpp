@@ -21,6 +21,7 @@
 #include "platform/Skin.h"
 #include "platform/Sound.h"
 #include "ui_10026.h"
+#include "uic/UICUploadFile/Miniature.h"
 #include "uic/UICUploadFile/Resource.h"
 #include "uic/UICUploadFile/SizeFormat.h"
 #include "uic/UICUploadFile/SkinControlPanel.h"
@@ -1224,9 +1225,15 @@ void CUICTransmitDlg::UpLoadFile(const std::string& localPath, const std::string
         NIMBRA_LOG("ERR: CreateFile %s error \n", localPath.c_str());
         return;
     }
+    // A picture travels with its thumbnail, made as the upload dialog makes them.
+    std::vector<tagPendingFile> pending{{localPath, size, 0, {}, 0}};
+    CMiniature::CreateMiniature(pending, CToolsHelp::GetProgramDir());
     tagUploadFileEntry entry;
     entry.strFilePath = localPath;
     entry.ullFileSize = size;
+    entry.nMiniatureFlag = pending[0].nMiniatureFlag;
+    entry.strMiniatureName = pending[0].strMiniatureName;
+    entry.ullMiniatureSize = pending[0].ullMiniatureSize;
     entry.strGoalPath = target;
     IUISysConfig* sysConfig = GetHostInterface<IUISysConfig>(IID_IUISysConfig);
     if (!sysConfig) {
