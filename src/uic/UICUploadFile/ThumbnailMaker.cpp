@@ -119,7 +119,8 @@ bool QtThumbnail(const std::string& source, const std::string& target, int side)
 ThumbnailDecoder DecoderFor(const std::string& mimeType) {
     // Measured by bench/thumbnail: Qt's JPEG reader scales while decoding and runs on one thread, libvips
     // decodes PNG faster, and only libvips reads TIFF here (only Qt reads BMP).
-    return mimeType == "image/png" || mimeType == "image/tiff" ? ThumbnailDecoder::Vips : ThumbnailDecoder::Qt;
+    return mimeType == "image/png" || mimeType == "image/tiff" ? ThumbnailDecoder::Vips
+                                                               : ThumbnailDecoder::Qt;
 }
 
 bool MakeThumbnail(const std::string& sourceUtf8, const std::string& targetUtf8, int side,
