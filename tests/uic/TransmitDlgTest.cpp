@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <filesystem>
@@ -304,6 +306,24 @@ TEST_F(TransmitDlgTest, FinishedViewsUseTheReducedColumnsAndProgressViewsGetTheF
     EXPECT_EQ(dialog->IsUpload(), 0);
     EXPECT_EQ(dialog->List()->columnWidth(0), 0);
     EXPECT_EQ(dialog->List()->columnWidth(4), 50);
+
+    // Dragging a divider: column 0 stays hidden, others keep 20 pixels, the last column fills up after.
+    QTableView* list = dialog->List();
+    list->setColumnWidth(0, 30);
+    list->setColumnWidth(3, 5);
+    EXPECT_EQ(list->columnWidth(0), 0);
+    EXPECT_EQ(list->columnWidth(3), 20);
+    const int lastBefore = list->columnWidth(9);
+    list->setColumnWidth(2, 150);
+    EXPECT_EQ(list->columnWidth(9), lastBefore);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->horizontalHeader()->viewport(), &release);
+    int others = 0;
+    for (int column = 0; column < 9; ++column) {
+        others += list->columnWidth(column);
+    }
+    EXPECT_EQ(list->columnWidth(9), std::max(20, list->contentsRect().width() - others));
 }
 
 TEST_F(TransmitDlgTest, PanelUnitsReachTheListThroughTheSkinNotice) {

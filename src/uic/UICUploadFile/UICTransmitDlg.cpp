@@ -205,6 +205,7 @@ void CUICTransmitDlg::InitCtrl() {
     QHeaderView* header = m_pList->horizontalHeader();
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
+    header->setMinimumSectionSize(kMinColumnWidth);
     connect(header, &QHeaderView::sectionClicked, this, &CUICTransmitDlg::OnHdnItemclickListShow);
     connect(header, &QHeaderView::sectionResized, this,
             [this](int column, int, int newSize) { OnSectionResized(column, newSize); });
@@ -214,6 +215,7 @@ void CUICTransmitDlg::InitCtrl() {
             [this](const QPoint& point) { OnNMRclickListShow(m_pList->viewport()->mapToGlobal(point)); });
     connect(m_pList, &QTableView::doubleClicked, this, [this] { OnNMDblclkListShow(); });
     m_pList->installEventFilter(this);
+    header->viewport()->installEventFilter(this);
     ResetImageList();
     SetColumns(true);
     // The list opens on the uploading view, the one every new upload lands in.
@@ -282,16 +284,11 @@ void CUICTransmitDlg::OnSectionResized(int column, int newSize) {
         return;
     }
     m_bFittingColumns = true;
-    // Column 0 stays hidden at width 0 and every other column keeps a width the user can grab again.
+    // Column 0 stays hidden at width 0; the header keeps every other column at its minimum or wider.
     if (column == 0 && newSize != 0) {
         m_pList->setColumnWidth(0, 0);
-    } else if (column > 0 && newSize < kMinColumnWidth) {
-        m_pList->setColumnWidth(column, kMinColumnWidth);
     }
     m_bFittingColumns = false;
-    if (column != m_pModel->columnCount() - 1) {
-        FitLastColumn();
-    }
 }
 
 bool CUICTransmitDlg::SetLanguage() {
@@ -1170,6 +1167,10 @@ bool CUICTransmitDlg::event(QEvent* event) {
 }
 
 bool CUICTransmitDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The last column takes the rest of the width once the user lets go of a column divider.
+    if (watched == m_pList->horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        FitLastColumn();
+    }
     if (watched == m_pList && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_A && (key->modifiers() & Qt::ControlModifier)) {
