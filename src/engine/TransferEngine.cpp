@@ -29,9 +29,6 @@ bool WasInterrupted(const TaskRecord& r) {
 
 }  // namespace
 
-TransferEngine::TransferEngine(size_t concurrency, uint64_t chunkSize)
-    : m_concurrency(concurrency), m_chunkSize(chunkSize) {}
-
 TransferEngine::~TransferEngine() {
     std::lock_guard lock(m_mutex);
     Close();
@@ -78,7 +75,7 @@ void TransferEngine::Open(const std::string& databasePath) {
         m_table.Add(std::make_shared<Task>(std::move(record)));
     }
     m_nextId = maxId + 1;
-    m_scheduler = std::make_unique<TransferScheduler>(m_concurrency);
+    m_scheduler = std::make_unique<TransferScheduler>();
 }
 
 void TransferEngine::Close() {
@@ -253,8 +250,8 @@ HRESULT TransferEngine::Schedule(Task& task) {
         r.errorCode = 0;
     });
     if (task.Kind() == TaskKind::Upload) {
-        m_scheduler->Enqueue(std::make_unique<UploadJob>(shared, m_store, SettingsFor(task),
-                                                         UploadJob::Mode::Transfer, m_chunkSize));
+        m_scheduler->Enqueue(
+            std::make_unique<UploadJob>(shared, m_store, SettingsFor(task), UploadJob::Mode::Transfer));
     } else {
         m_scheduler->Enqueue(std::make_unique<DownloadJob>(shared, m_store, SettingsFor(task)));
     }
@@ -355,8 +352,9 @@ HRESULT TransferEngine::SyncUploads() {
         });
         ++*m_confirming;
         std::shared_ptr<void> confirming(nullptr, [counter = m_confirming](void*) { --*counter; });
-        m_scheduler->Enqueue(std::make_unique<UploadJob>(
-            task, m_store, SettingsFor(*task), UploadJob::Mode::Confirm, m_chunkSize, std::move(confirming)));
+        m_scheduler->Enqueue(
+            std::make_unique<UploadJob>(task, m_store, SettingsFor(*task), UploadJob::Mode::Confirm,
+                                        UploadJob::kDefaultChunkSize, std::move(confirming)));
     }
     return S_OK;
 }

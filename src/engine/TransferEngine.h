@@ -25,8 +25,7 @@ struct EngineBinding {
 
 class TransferEngine final {
 public:
-    explicit TransferEngine(size_t concurrency = TransferScheduler::kDefaultConcurrency,
-                            uint64_t chunkSize = 32ull << 20);
+    TransferEngine() = default;
     ~TransferEngine();
     TransferEngine(const TransferEngine&) = delete;
     TransferEngine& operator=(const TransferEngine&) = delete;
@@ -71,8 +70,6 @@ private:
     void TakeThumbnail(Task& task);
     std::string ResolveUrl(const std::string& url) const;
 
-    const size_t m_concurrency;
-    const uint64_t m_chunkSize;
     mutable std::recursive_mutex m_mutex;
     EngineBinding m_binding;
     std::string m_endpoint;

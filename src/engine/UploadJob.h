@@ -16,7 +16,7 @@ namespace nimbra::engine {
 class UploadJob final : public TaskJob {
 public:
     enum class Mode { Transfer, Confirm };
-    static constexpr uint64_t kDefaultChunkSize = 32ull << 20;
+    static constexpr uint64_t kDefaultChunkSize = 64ull << 20;
 
     // keepAlive is released with the job (the engine counts running confirmations with it).
     UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "DiskServiceFixture.h"
+#include "engine/UploadJob.h"
 
 extern char** environ;
 
@@ -20,7 +21,7 @@ using OrvULD::ORV_SESSION_STATE_FAIL;
 using OrvULD::ORV_SESSION_STATE_SCCESS;
 using OrvULD::ORV_SESSION_STATE_SYNC_UPLOADED;
 
-constexpr uint64_t kChunk = 32u << 20;
+constexpr uint64_t kChunk = UploadJob::kDefaultChunkSize;
 
 class RecoveryTest : public DiskServiceFixture {
 protected:

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "DiskServiceFixture.h"
+#include "engine/UploadJob.h"
 
 namespace nimbra::engine {
 namespace {
@@ -14,6 +15,7 @@ using OrvULD::ORV_SESSION_STATE_PAUSE;
 using OrvULD::ORV_SESSION_STATE_SCCESS;
 
 // UTF-8 as the engine speaks it (this file's literals are compiled to the component's code page).
+constexpr uint64_t kChunk = UploadJob::kDefaultChunkSize;
 constexpr const char* kDescription = "\xe6\x8f\x8f\xe8\xbf\xb0";
 
 class TransferTest : public DiskServiceFixture {};
@@ -25,7 +27,7 @@ TEST_F(TransferTest, UploadsOfSeveralSizesArriveWithTheirDescriptionAndComeBackB
     const std::string large = m_dir.File("large.bin");  // spans two chunks: creation, then one append
     WriteRandomFile(empty, 0);
     const std::string smallBytes = WriteRandomFile(small, 10'000, 2);
-    const std::string largeBytes = WriteRandomFile(large, (32 << 20) + 12'345, 3);
+    const std::string largeBytes = WriteRandomFile(large, kChunk + 12'345, 3);
 
     auto smallTask = engine->AddUpLoadFile();
     smallTask->PutfileName(small);
@@ -72,10 +74,10 @@ TEST_F(TransferTest, TheThumbnailIsSentFromTheEnginesOwnCopyAfterTheComponentRem
 TEST_F(TransferTest, PauseStopsTheTransferAndResumeFinishesItWithTheSameBytes) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("big.bin");
-    const std::string bytes = WriteRandomFile(file, (64 << 20) + 1, 6);
+    const std::string bytes = WriteRandomFile(file, 2 * kChunk + 1, 6);
     Fault("hangMs=800&pathPrefix=" + UploadPath() + "/&count=1");  // the first append waits
     auto task = StartUpload(*engine, file);
-    ASSERT_TRUE(WaitFor([&] { return task->GetProgress() > (32u << 20); }));  // the append has begun
+    ASSERT_TRUE(WaitFor([&] { return task->GetProgress() > kChunk; }));  // the append has begun
     EXPECT_EQ(task->Pause(), S_OK);
     EXPECT_EQ(task->GetState(), ORV_SESSION_STATE_PAUSE);
     EXPECT_EQ(engine->GetActiveTaskCount(), 0);
@@ -104,7 +106,7 @@ TEST_F(TransferTest, AbortStopsARunningUploadWhichCanBeContinuedLater) {
 
 TEST_F(TransferTest, DeletingAnUnfinishedUploadRemovesItsRowAndEndsItOnTheServer) {
     const std::string file = m_dir.File("up.bin");
-    WriteRandomFile(file, (32 << 20) + (2 << 20), 7);
+    WriteRandomFile(file, kChunk + (2 << 20), 7);
     {
         auto engine = BoundEngine();
         Fault("dropAfterBytes=100000");  // created with its first chunk, then cut off
