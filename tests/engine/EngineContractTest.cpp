@@ -10,6 +10,7 @@ namespace {
 
 TEST(EngineContractTest, EachLibraryServesOnlyItsOwnClassAndItsObjectsAnswerTheirInterfaces) {
     EngineLibrary library;
+    ASSERT_TRUE(library.UploadEntry());
     void* out = nullptr;
     EXPECT_EQ(library.UploadEntry()(OrvULD::CLSID_OrvGlobals, IID_IClassFactory, &out),
               CLASS_E_CLASSNOTAVAILABLE);

@@ -2,8 +2,20 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
+
 namespace nimbra::engine {
 namespace {
+
+// By bare file name, as the adapter loads it. Under AddressSanitizer dlopen is called from the sanitizer's
+// runtime, whose missing RUNPATH hides this executable's folder: then the folder is named explicitly.
+void* Open(const char* name) {
+    if (void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL)) {
+        return library;
+    }
+    const auto beside = std::filesystem::canonical("/proc/self/exe").parent_path() / name;
+    return dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
 
 DllGetClassObjectFn Entry(void* library) {
     return library ? reinterpret_cast<DllGetClassObjectFn>(dlsym(library, "DllGetClassObject")) : nullptr;
@@ -12,8 +24,8 @@ DllGetClassObjectFn Entry(void* library) {
 }  // namespace
 
 EngineLibrary::EngineLibrary()
-    : m_upload(dlopen("libOrvULD.so", RTLD_NOW | RTLD_LOCAL)),
-      m_globals(dlopen("libOrvUC.so", RTLD_NOW | RTLD_LOCAL)),
+    : m_upload(Open("libOrvULD.so")),
+      m_globals(Open("libOrvUC.so")),
       m_uploadEntry(Entry(m_upload)),
       m_globalsEntry(Entry(m_globals)) {}
 
