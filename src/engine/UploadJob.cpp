@@ -31,7 +31,8 @@ TransferJob::Step UploadJob::Advance(HttpRequest* finished) {
             case Phase::Begin:
                 return Begin();
             case Phase::HashingFile:
-                return UseFileDigest(m_digest.Take());
+                // Either hash may be the one that woke us.
+                return m_fileDigest.Ready() ? UseFileDigest(m_fileDigest.Take()) : Step::Wait;
             case Phase::HashingChunk:
                 return SendData();
             default:
@@ -80,7 +81,8 @@ TransferJob::Step UploadJob::Begin() {
     if (m_work.sha1Hex.empty()) {
         if (m_work.size > kInlineDigestLimit) {
             m_phase = Phase::HashingFile;
-            m_digest.Start(m_file.Fd(), {0, m_work.size}, m_wake);
+            m_fileDigest.Start(m_file.Fd(), {0, m_work.size}, m_wake);
+            Prefetch(0);  // the first chunk's checksum on the other core meanwhile
             return Step::Wait;
         }
         return UseFileDigest(Checksum::Sha1OfWindow(m_file.Fd(), 0, m_work.size));
@@ -198,7 +200,6 @@ TransferJob::Step UploadJob::OnOffset(HttpRequest& answer) {
     if (!answer.Ok() || !offset) {
         return Fail(ServiceAnswer::ErrorCode(answer));
     }
-    m_conflicts = 0;
     const std::string fileId = answer.Header("x-nimbra-file-id");
     if (*offset >= m_work.size) {
         m_work = Save([&](TaskRecord& r) {
@@ -225,6 +226,7 @@ TransferJob::Step UploadJob::OnAppended(HttpRequest& answer) {
     if (!answer.Ok() || !offset) {
         return FailChunk(answer);
     }
+    m_conflicts = 0;
     const std::string fileId = answer.Header("x-nimbra-file-id");
     m_work = Save([&](TaskRecord& r) {
         r.offset = *offset;

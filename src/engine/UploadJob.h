@@ -61,6 +61,7 @@ private:
     TaskRecord m_work;
     LocalFile m_file;
     LocalFile m_thumbnail;
+    BackgroundDigest m_fileDigest;
     BackgroundDigest m_digest;
     int m_conflicts = 0;
     int m_lockedAnswers = 0;
