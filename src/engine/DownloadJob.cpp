@@ -100,6 +100,12 @@ TransferJob::Step DownloadJob::OnAnswer(HttpRequest& answer) {
         Save([&](TaskRecord& r) { r.offset = m_written; });
         return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
+    if (answer.Code() == CURLE_OK && answer.Status() == 416 && m_written > 0 &&
+        TotalSize(answer) == m_written) {
+        // The partial file already holds everything (the last run ended before renaming it).
+        m_work = Save([&](TaskRecord& r) { r.size = m_written; });
+        return Complete();
+    }
     if (answer.Code() == CURLE_OK && answer.Status() == 416 && !m_restarted) {
         // The partial file is not a prefix the server can continue: fetch it whole once.
         m_restarted = true;

@@ -56,9 +56,4 @@ std::vector<std::shared_ptr<Task>> TaskTable::All() const {
     return tasks;
 }
 
-int32_t TaskTable::MaxId() const {
-    std::lock_guard lock(m_mutex);
-    return m_tasks.empty() ? 0 : m_tasks.rbegin()->first;
-}
-
 }  // namespace nimbra::engine

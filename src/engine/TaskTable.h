@@ -19,7 +19,6 @@ public:
     std::shared_ptr<const TaskList> List(TaskKind kind);
     // All tasks in id order (creation order).
     std::vector<std::shared_ptr<Task>> All() const;
-    int32_t MaxId() const;
 
 private:
     mutable std::mutex m_mutex;
