@@ -9,10 +9,6 @@
 namespace nimbra::engine {
 namespace {
 
-CURLM* Multi(void* handle) {
-    return static_cast<CURLM*>(handle);
-}
-
 // How long a stopping scheduler still gives housekeeping (ending deleted uploads on the server).
 constexpr std::chrono::seconds kHousekeepingGrace{3};
 
@@ -20,7 +16,7 @@ constexpr std::chrono::seconds kHousekeepingGrace{3};
 
 TransferScheduler::TransferScheduler(size_t maxActive)
     : m_maxActive(std::max<size_t>(1, maxActive)), m_multi(curl_multi_init()) {
-    curl_multi_setopt(Multi(m_multi), CURLMOPT_MAXCONNECTS, static_cast<long>(m_maxActive * 2));
+    curl_multi_setopt(m_multi, CURLMOPT_MAXCONNECTS, static_cast<long>(m_maxActive * 2));
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -29,16 +25,16 @@ TransferScheduler::~TransferScheduler() {
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
-    curl_multi_wakeup(Multi(m_multi));
+    curl_multi_wakeup(m_multi);
     m_thread.join();
     for (auto& active : m_active) {
         if (active.inFlight) {
-            curl_multi_remove_handle(Multi(m_multi), active.job->Request().Handle());
+            curl_multi_remove_handle(m_multi, active.job->Request().Handle());
         }
     }
     m_active.clear();
     m_queue.clear();
-    curl_multi_cleanup(Multi(m_multi));
+    curl_multi_cleanup(m_multi);
 }
 
 void TransferScheduler::Enqueue(std::unique_ptr<TransferJob> job, bool urgent) {
@@ -66,7 +62,7 @@ void TransferScheduler::Post(Command command) {
         std::lock_guard lock(m_mutex);
         m_commands.push_back(std::move(command));
     }
-    curl_multi_wakeup(Multi(m_multi));
+    curl_multi_wakeup(m_multi);
 }
 
 void TransferScheduler::Run() {
@@ -102,16 +98,16 @@ void TransferScheduler::Run() {
         FillSlots();
 
         int running = 0;
-        curl_multi_perform(Multi(m_multi), &running);
+        curl_multi_perform(m_multi, &running);
         bool progressed = false;
         int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(Multi(m_multi), &left)) {
+        while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
             if (message->msg != CURLMSG_DONE) {
                 continue;
             }
             CURL* easy = message->easy_handle;
             const CURLcode code = message->data.result;
-            curl_multi_remove_handle(Multi(m_multi), easy);
+            curl_multi_remove_handle(m_multi, easy);
             const auto it = std::find_if(m_active.begin(), m_active.end(), [&](const Active& a) {
                 return a.job && a.job->Request().Handle() == easy;
             });
@@ -128,7 +124,7 @@ void TransferScheduler::Run() {
                 m_active.end());
             continue;  // freed slots and next requests start without waiting
         }
-        curl_multi_poll(Multi(m_multi), nullptr, 0, stopDeadline ? 100 : 1000, nullptr);
+        curl_multi_poll(m_multi, nullptr, 0, stopDeadline ? 100 : 1000, nullptr);
     }
 }
 
@@ -136,7 +132,7 @@ void TransferScheduler::DropTaskJobs() {
     for (auto& active : m_active) {
         if (active.job && active.job->TaskId() != 0) {
             if (active.inFlight) {
-                curl_multi_remove_handle(Multi(m_multi), active.job->Request().Handle());
+                curl_multi_remove_handle(m_multi, active.job->Request().Handle());
             }
             Retire(std::move(active.job));
         }
@@ -179,7 +175,7 @@ bool TransferScheduler::CancelTask(int32_t taskId) {
     for (auto& active : m_active) {
         if (active.job && active.job->TaskId() == taskId) {
             if (active.inFlight) {
-                curl_multi_remove_handle(Multi(m_multi), active.job->Request().Handle());
+                curl_multi_remove_handle(m_multi, active.job->Request().Handle());
             }
             Retire(std::move(active.job));
             found = true;
@@ -217,7 +213,7 @@ void TransferScheduler::Drive(Active& active, HttpRequest* finished) {
     switch (active.job->Advance(finished)) {
         case TransferJob::Step::Send:
             active.inFlight = true;
-            curl_multi_add_handle(Multi(m_multi), active.job->Request().Finish());
+            curl_multi_add_handle(m_multi, active.job->Request().Finish());
             break;
         case TransferJob::Step::Wait:
             break;

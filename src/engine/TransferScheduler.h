@@ -63,7 +63,7 @@ private:
     void DropTaskJobs();
 
     const size_t m_maxActive;
-    void* m_multi;
+    CURLM* m_multi;
     std::mutex m_mutex;
     std::vector<Command> m_commands;
     bool m_stop = false;
