@@ -1,8 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
 #include "TestHost.h"
 #include "function/ToolsHelp.h"
 #include "function/UIClassFactory.h"
@@ -283,9 +281,3 @@ TEST_F(ComponentFrameTest, LogoutAndCleanReachTheAdapter) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleMock(&argc, argv);
-    return RUN_ALL_TESTS();
-}

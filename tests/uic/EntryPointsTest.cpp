@@ -215,6 +215,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     setenv("NIMBRA_LOG_DIR", logDir, 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     testhost::TestHost host;
     g_host = &host;

@@ -1,5 +1,5 @@
-// The main() of the upload group's widget tests: one QApplication per process. Test discovery runs the
-// executable at build time, outside ctest's environment, so the offscreen platform is the default.
+// The main() of the widget tests: one QApplication per process, on the offscreen platform unless the
+// environment names another, so the tests also run when started by hand without a display.
 #include <gmock/gmock.h>
 
 #include <QApplication>
