@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "MockUIPUpload.h"
 #include "TestHost.h"
 #include "function/ToolsHelp.h"
 #include "function/UIClassFactory.h"
@@ -13,36 +14,7 @@ namespace {
 using ::testing::_;
 using ::testing::Return;
 
-class MockAdapter : public IUIPUpload {
-public:
-    MOCK_METHOD(long, InitUIPComp, (), (override));
-    MOCK_METHOD(long, UninitUIPComp, (), (override));
-    MOCK_METHOD(long, StartUpload, (UploadFileList&, const tagUploadInfo&, long), (override));
-    MOCK_METHOD(long, GetUIPState, (), (override));
-    MOCK_METHOD(long, Clean, (), (override));
-    MOCK_METHOD(long, SyncUploadTask, (), (override));
-    MOCK_METHOD(long, GetLastUploadList, (UploadFileList&), (override));
-    MOCK_METHOD(long, PauseUpload, (long), (override));
-    MOCK_METHOD(long, ResumeUpload, (long), (override));
-    MOCK_METHOD(long, AbortUpload, (long), (override));
-    MOCK_METHOD(long, DeleteUpload, (long), (override));
-    MOCK_METHOD(long, ContUpload, (long), (override));
-    MOCK_METHOD(long, GetProgress, (long, long, tagFileInfo&), (override));
-    MOCK_METHOD(long, GetProgress, (long, tagUploadProgress&), (override));
-    MOCK_METHOD(long, GetDownLOadProgress, (long&, tagFileInfo&), (override));
-    MOCK_METHOD(long, GetTaskList, (long, FileInfoMap&), (override));
-    MOCK_METHOD(long, DownloadFile, (const std::string&, const std::string&, long, LPARAM), (override));
-    MOCK_METHOD(long, ContTask, (long, long), (override));
-    MOCK_METHOD(long, PauseTask, (long, long), (override));
-    MOCK_METHOD(long, ResumeTask, (long, long), (override));
-    MOCK_METHOD(long, DeleteTask, (long, long), (override));
-    MOCK_METHOD(long, AbortTask, (long, long), (override));
-    MOCK_METHOD(long, Init, (const std::string&, const std::string&, long, const std::string&), (override));
-    MOCK_METHOD(long, GetErrorCode, (long, long), (override));
-    MOCK_METHOD(long, SetSSOFlag, (long), (override));
-};
-
-MockAdapter* g_adapter = nullptr;
+MockUIPUpload* g_adapter = nullptr;
 
 const char kLoginDoc[] =
     "<root><result resultCode=\"0\"><uploadUrl>http://disk.example:8080/lumenoApp/share/pc_uploadFileRequest"
@@ -68,7 +40,7 @@ protected:
     }
 
     testhost::TestHost host;
-    ::testing::StrictMock<MockAdapter> adapter;
+    ::testing::StrictMock<MockUIPUpload> adapter;
     CUICUploadComp* component = nullptr;
 };
 
