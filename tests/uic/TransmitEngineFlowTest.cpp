@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "RealStack.h"
 #include "TestHost.h"
 #include "engine/OrvULD.h"
 #include "function/DialogItem.h"
@@ -38,7 +39,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPassword = "secret";
 constexpr const char* kRequestPath = "lumenoApp/share/pc_uploadFileRequest";
 
 void WriteRandomFile(const fs::path& path, size_t size) {
@@ -53,63 +53,26 @@ void WriteRandomFile(const fs::path& path, size_t size) {
 class TransmitEngineFlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dlopen(NIMBRA_ORVUC_PATH, RTLD_NOW | RTLD_LOCAL) &&
-                    dlopen(NIMBRA_ORVULD_PATH, RTLD_NOW | RTLD_LOCAL))
-            << dlerror();
-        char dir[] = "/tmp/nimbra-transmit-flow-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(dir));
-        m_dir = dir;
-        nimbra::service::ServiceOptions options;
-        options.dataDir = m_dir / "service";
-        options.testHooks = true;
-        m_service = std::make_unique<nimbra::service::DiskService>(options);
-        ASSERT_TRUE(m_service->Start()) << m_service->LastError();
-        m_account = "transmit-flow-" + std::to_string(getpid());
-        ASSERT_TRUE(m_service->AddAccount(m_account, kPassword, int64_t{2} << 30));
-        httplib::Client client("127.0.0.1", m_service->Port());
-        const auto answer =
-            client.Post("/lumenoApp/login", httplib::Params{{"account", m_account}, {"password", kPassword}});
-        ASSERT_TRUE(answer);
-        pugi::xml_document doc;
-        doc.load_string(answer->body.c_str());
-        const std::string token = doc.select_node("/root/result/signOn").node().text().as_string();
-        ASSERT_FALSE(token.empty());
-        m_host.login.loginString = token;
-        m_host.sysConfig.config = {"http://127.0.0.1:" + std::to_string(m_service->Port()) + "/", token};
+        m_stack.Start(m_host, "transmit-flow", true);
+        if (HasFatalFailure()) {
+            return;
+        }
         m_host.lang.texts[{"UPLOAD", "IDS_UPLOAD_TRANSMIT_UPLOADED_EXTRA"}] = "已上传(%d)";
-
-        ComPtr<OrvULD::IOrvGlobals> globals;
-        ASSERT_EQ(S_OK, CEngineActivation::Engine().CreateInstance(OrvULD::CLSID_OrvGlobals,
-                                                                   OrvULD::IID_IOrvGlobals, globals));
-        globals->SetVariable(OrvULD::D_GLOBAL_USERNAME, m_account);
-        g_IOrvaLange = nullptr;
         Services::SetSkin(&m_skin);
         Services::SetSound(&m_sound);
-        RegisterComponentClasses();
         m_component = CreateUIInstance<CUICUploadComp>();
         ASSERT_NE(m_component, nullptr);
         m_component->Register();  // the host's login notification
     }
 
     void TearDown() override {
-        if (IUIPUpload* adapter = CreateUIInstance<IUIPUpload>()) {
-            adapter->Clean();
-        }
-        UISingleton<CUICUploadComp>::Destroy();
+        m_stack.Stop();
         Services::SetSkin(nullptr);
         Services::SetSound(nullptr);
-        g_IOrvaLange = nullptr;
-        if (m_service) {
-            m_service->Stop();
-        }
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-        fs::remove_all(Gb18030ToUtf8(CToolsHelp::GetProgramDir()) + m_account, ignored);
     }
 
     void Fault(const std::string& query) {
-        httplib::Client client("127.0.0.1", m_service->Port());
-        const auto answer = client.Post("/__test/fault?" + query);
+        const auto answer = m_stack.Client().Post("/__test/fault?" + query);
         ASSERT_TRUE(answer);
         ASSERT_EQ(204, answer->status);
     }
@@ -121,25 +84,23 @@ protected:
         return entry;
     }
 
-    fs::path m_dir;
-    std::unique_ptr<nimbra::service::DiskService> m_service;
-    std::string m_account;
     testhost::TestHost m_host;
+    RealStack m_stack;
     ScriptedSkin m_skin;
     ScriptedSound m_sound;
     CUICUploadComp* m_component = nullptr;
 };
 
 TEST_F(TransmitEngineFlowTest, TwoUploadsOnePausedAndResumedBothEndInTheUploadedView) {
-    const fs::path big = m_dir / "big.bin";
-    const fs::path small = m_dir / "small.txt";
+    const fs::path big = m_stack.Dir() / "big.bin";
+    const fs::path small = m_stack.Dir() / "small.txt";
     WriteRandomFile(big, 24 << 20);
     WriteRandomFile(small, 3000);
     // The first appends are held back long enough to pause the big upload while it is under way.
     Fault(std::string("hangMs=1500&pathPrefix=/") + kRequestPath + "/&count=2");
     tagUploadInfo target;
     target.strHost = "127.0.0.1";
-    target.nPort = m_service->Port();
+    target.nPort = m_stack.Port();
     target.strRequestPath = kRequestPath;
     target.strTargetCatalogID = ROOT_CATALOG_ID;
     ASSERT_EQ(0, m_component->StartUpload({Entry(big), Entry(small)}, target, 0));

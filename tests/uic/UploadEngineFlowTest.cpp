@@ -16,6 +16,7 @@
 #include <pugixml.hpp>
 #include <thread>
 
+#include "RealStack.h"
 #include "TestHost.h"
 #include "UploadTestTexts.h"
 #include "engine/OrvULD.h"
@@ -39,74 +40,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPassword = "secret";
-
 class UploadEngineFlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dlopen(NIMBRA_ORVUC_PATH, RTLD_NOW | RTLD_LOCAL) &&
-                    dlopen(NIMBRA_ORVULD_PATH, RTLD_NOW | RTLD_LOCAL))
-            << dlerror();
-        char dir[] = "/tmp/nimbra-upload-flow-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(dir));
-        m_dir = dir;
-        nimbra::service::ServiceOptions options;
-        options.dataDir = m_dir / "service";
-        m_service = std::make_unique<nimbra::service::DiskService>(options);
-        ASSERT_TRUE(m_service->Start()) << m_service->LastError();
-        m_account = "upload-flow-" + std::to_string(getpid());
-        ASSERT_TRUE(m_service->AddAccount(m_account, kPassword, int64_t{2} << 30));
-        const auto login = Client().Post("/lumenoApp/login",
-                                         httplib::Params{{"account", m_account}, {"password", kPassword}});
-        ASSERT_TRUE(login);
-        m_loginDoc = Utf8ToGb18030(login->body);
-        pugi::xml_document doc;
-        doc.load_string(login->body.c_str());
-        m_token = doc.select_node("/root/result/signOn").node().text().as_string();
-        ASSERT_FALSE(m_token.empty());
-        m_host.login.loginString = m_token;
-        m_host.sysConfig.config = {"http://127.0.0.1:" + std::to_string(m_service->Port()) + "/", m_token};
+        m_stack.Start(m_host, "upload-flow", false);
+        if (HasFatalFailure()) {
+            return;
+        }
         UseKeyNamesAsUploadTexts(m_host.lang);
-
-        ComPtr<OrvULD::IOrvGlobals> globals;
-        ASSERT_EQ(S_OK, CEngineActivation::Engine().CreateInstance(OrvULD::CLSID_OrvGlobals,
-                                                                   OrvULD::IID_IOrvGlobals, globals));
-        globals->SetVariable(OrvULD::D_GLOBAL_USERNAME, m_account);
-        g_IOrvaLange = nullptr;
         Services::SetPrompts(&m_prompts);
         Services::SetSkin(&m_skin);
         Services::SetSound(&m_sound);
-        RegisterComponentClasses();
         m_component = CreateUIInstance<CUICUploadComp>();
         ASSERT_NE(m_component, nullptr);
         // The host hands over the login document, then notifies the login, which binds the engine with it.
-        m_component->InitUIP(m_loginDoc);
+        m_component->InitUIP(m_stack.LoginDoc());
         m_component->Register();
         ASSERT_NE(CreateUIInstance<IUIPUpload>()->GetUIPState(), 0);
     }
 
     void TearDown() override {
-        if (IUIPUpload* adapter = CreateUIInstance<IUIPUpload>()) {
-            adapter->Clean();
-        }
-        UISingleton<CUICUploadComp>::Destroy();
+        m_stack.Stop();
         Services::SetPrompts(nullptr);
         Services::SetSkin(nullptr);
         Services::SetSound(nullptr);
-        g_IOrvaLange = nullptr;
-        if (m_service) {
-            m_service->Stop();
-        }
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-        fs::remove_all(Gb18030ToUtf8(CToolsHelp::GetProgramDir()) + m_account, ignored);
     }
 
-    httplib::Client Client() const {
-        httplib::Client client("127.0.0.1", m_service->Port());
-        client.set_bearer_token_auth(m_token);
-        return client;
-    }
+    httplib::Client Client() const { return m_stack.Client(); }
 
     // A catalog under the top one; its id.
     std::string CreateCatalog(const std::string& name) {
@@ -128,11 +88,7 @@ protected:
         return doc;
     }
 
-    fs::path m_dir;
-    std::unique_ptr<nimbra::service::DiskService> m_service;
-    std::string m_account;
-    std::string m_token;
-    std::string m_loginDoc;
+    RealStack m_stack;
     testhost::TestHost m_host;
     ScriptedPrompts m_prompts;
     ScriptedSkin m_skin;
@@ -150,11 +106,11 @@ TEST_F(UploadEngineFlowTest, ChosenFilesReachTheGoalCatalogWithTagDescriptionAnd
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->Combo()->GetWindowText(), "我的网盘\\我的文件夹");
 
-    const fs::path photo = m_dir / "photo.png";
+    const fs::path photo = m_stack.Dir() / "photo.png";
     QImage picture(640, 480, QImage::Format_RGB32);
     picture.fill(Qt::darkGreen);
     ASSERT_TRUE(picture.save(QString::fromStdString(photo.string())));
-    const fs::path notes = m_dir / reinterpret_cast<const char*>(u8"说明.txt");
+    const fs::path notes = m_stack.Dir() / reinterpret_cast<const char*>(u8"说明.txt");
     std::ofstream(notes, std::ios::binary) << std::string(200000, 'n');
     m_prompts.QueueOpenFiles({Utf8ToGb18030(photo.string()), Utf8ToGb18030(notes.string())});
     dialog->OnBnClickedButtonChoose();

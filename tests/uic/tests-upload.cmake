@@ -9,11 +9,6 @@ if(TARGET Qt6::Test)
               LIBS nimbra-uic nimbra-test-host Qt6::Test)
 endif()
 # The dialog over the real adapter, engine and nimbra-diskd.
-if(TARGET OrvULD AND TARGET OrvUC AND TARGET nimbra-diskd-lib)
-  nimbra_test(upload_engine_flow_test GUI SOURCES UploadEngineFlowTest.cpp GuiTestMain.cpp
-              LIBS nimbra-uic nimbra-test-host nimbra-diskd-lib ${CMAKE_DL_LIBS})
-  # The engine libraries are loaded at run time by file name, not linked.
-  target_compile_definitions(upload_engine_flow_test PRIVATE NIMBRA_ORVULD_PATH="$<TARGET_FILE:OrvULD>"
-                             NIMBRA_ORVUC_PATH="$<TARGET_FILE:OrvUC>")
-  add_dependencies(upload_engine_flow_test OrvULD OrvUC)
+if(TARGET nimbra-real-stack)
+  nimbra_test(upload_engine_flow_test GUI SOURCES UploadEngineFlowTest.cpp GuiTestMain.cpp LIBS nimbra-real-stack)
 endif()
