@@ -2,10 +2,11 @@
 
 namespace nimbra::engine {
 
-Task::Task(TaskRecord record)
+Task::Task(TaskRecord record, std::shared_ptr<std::atomic<int32_t>> synchronising)
     : m_id(record.id),
       m_kind(record.kind),
       m_record(std::move(record)),
+      m_synchronising(std::move(synchronising)),
       m_state(m_record.state),
       m_progress(m_record.offset),
       m_size(m_record.size),
@@ -44,10 +45,15 @@ TaskRecord Task::Edit(const std::function<void(TaskRecord&)>& change) {
 }
 
 void Task::Publish() {
+    const bool was = m_state.load() == OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD;
+    const bool is = m_record.state == OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD;
+    if (m_synchronising && was != is) {
+        *m_synchronising += is ? 1 : -1;
+    }
     m_size.store(m_record.size, std::memory_order_relaxed);
     m_progress.store(m_record.offset, std::memory_order_relaxed);
     m_errorCode.store(m_record.errorCode, std::memory_order_relaxed);
-    m_state.store(m_record.state, std::memory_order_relaxed);
+    m_state.store(m_record.state);
 }
 
 }  // namespace nimbra::engine

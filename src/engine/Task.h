@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "engine/TaskRecord.h"
@@ -12,11 +13,13 @@ namespace nimbra::engine {
 
 class Task final {
 public:
-    explicit Task(TaskRecord record);
+    // synchronising, when given, counts the tasks waiting to be confirmed with the server; it changes
+    // together with the state, so a reader never sees a confirmed task still counted.
+    explicit Task(TaskRecord record, std::shared_ptr<std::atomic<int32_t>> synchronising = {});
 
     int32_t Id() const { return m_id; }
     TaskKind Kind() const { return m_kind; }
-    OrvULD::ORV_UPLOAD_SESSION_STATE State() const { return m_state.load(std::memory_order_relaxed); }
+    OrvULD::ORV_UPLOAD_SESSION_STATE State() const { return m_state.load(); }
     uint64_t Progress() const { return m_progress.load(std::memory_order_relaxed); }
     uint64_t Size() const { return m_size.load(std::memory_order_relaxed); }
     int32_t ErrorCode() const { return m_errorCode.load(std::memory_order_relaxed); }
@@ -44,6 +47,7 @@ private:
     mutable std::mutex m_mutex;
     TaskRecord m_record;
     std::string m_signOn;
+    std::shared_ptr<std::atomic<int32_t>> m_synchronising;
     std::atomic<OrvULD::ORV_UPLOAD_SESSION_STATE> m_state;
     std::atomic<uint64_t> m_progress;
     std::atomic<uint64_t> m_size;

@@ -54,7 +54,7 @@ void TransferEngine::Bind(const EngineBinding& binding) {
         return;
     }
     for (const auto& task : m_table.All()) {
-        if (!task->Scheduled() && WasInterrupted(task->Snapshot())) {
+        if (!HasLiveJob(*task) && WasInterrupted(task->Snapshot())) {
             Schedule(*task);
         }
     }
@@ -72,7 +72,7 @@ void TransferEngine::Open(const std::string& databasePath) {
             record.state = OrvULD::ORV_SESSION_STATE_READY;  // cut off by the end of the last run
         }
         maxId = std::max(maxId, record.id);
-        m_table.Add(std::make_shared<Task>(std::move(record)));
+        m_table.Add(std::make_shared<Task>(std::move(record), m_synchronising));
     }
     m_nextId = maxId + 1;
     m_scheduler = std::make_unique<TransferScheduler>();
@@ -109,7 +109,7 @@ ConnectionSettings TransferEngine::SettingsFor(const Task& task) const {
 
 int32_t TransferEngine::State() const {
     std::lock_guard lock(m_mutex);
-    return !m_store || m_confirming->load() > 0 ? 1 : 0;
+    return !m_store || m_synchronising->load() > 0 ? 1 : 0;
 }
 
 int32_t TransferEngine::ActiveTaskCount() const {
@@ -129,7 +129,7 @@ std::shared_ptr<Task> TransferEngine::AddUpload() {
     TaskRecord record;
     record.id = m_nextId++;
     record.kind = TaskKind::Upload;
-    auto task = std::make_shared<Task>(record);
+    auto task = std::make_shared<Task>(record, m_synchronising);
     m_table.Add(task);
     m_store->Put(record);
     return task;
@@ -186,7 +186,7 @@ std::shared_ptr<Task> TransferEngine::AddDownload(const std::string& url, const 
     record.localPath = localPath;
     record.displayName = FileNamePart(localPath);
     record.started = true;
-    auto task = std::make_shared<Task>(record);
+    auto task = std::make_shared<Task>(record, m_synchronising);
     m_table.Add(task);
     m_store->Put(record);
     Schedule(*task);
@@ -240,8 +240,25 @@ bool TransferEngine::Owns(const Task& task) const {
     return m_store && found.get() == &task;
 }
 
+bool TransferEngine::HasLiveJob(const Task& task) {
+    if (!task.Scheduled()) {
+        return false;
+    }
+    switch (task.State()) {
+        case OrvULD::ORV_SESSION_STATE_READY:
+        case OrvULD::ORV_SESSION_STATE_AUTH_OK:
+        case OrvULD::ORV_SESSION_STATE_RUNNING:
+        case OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD:
+            return true;
+        default:
+            // The job has published how it ended and is about to go: wait for that.
+            m_scheduler->Cancel(task.Id());
+            return false;
+    }
+}
+
 HRESULT TransferEngine::Schedule(Task& task) {
-    if (task.Scheduled()) {
+    if (HasLiveJob(task)) {
         return S_FALSE;
     }
     const auto shared = m_table.Find(task.Id());
@@ -343,18 +360,15 @@ HRESULT TransferEngine::SyncUploads() {
         const TaskRecord record = task->Snapshot();
         const bool lostConnection =
             record.state == OrvULD::ORV_SESSION_STATE_FAIL && record.errorCode == OrvULD::ORV_ERROR_NETWORK;
-        if (task->Scheduled() || !record.started || !(lostConnection || WasInterrupted(record))) {
+        if (HasLiveJob(*task) || !record.started || !(lostConnection || WasInterrupted(record))) {
             continue;
         }
         Save(*task, [](TaskRecord& r) {
             r.state = OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD;
             r.errorCode = 0;
         });
-        ++*m_confirming;
-        std::shared_ptr<void> confirming(nullptr, [counter = m_confirming](void*) { --*counter; });
         m_scheduler->Enqueue(
-            std::make_unique<UploadJob>(task, m_store, SettingsFor(*task), UploadJob::Mode::Confirm,
-                                        UploadJob::kDefaultChunkSize, std::move(confirming)));
+            std::make_unique<UploadJob>(task, m_store, SettingsFor(*task), UploadJob::Mode::Confirm));
     }
     return S_OK;
 }

@@ -63,6 +63,8 @@ public:
 private:
     void Open(const std::string& databasePath);
     void Close();
+    // True while a job works for the task; a job that already reported its end is waited for.
+    bool HasLiveJob(const Task& task);
     HRESULT Schedule(Task& task);
     void Save(Task& task, const std::function<void(TaskRecord&)>& change);
     bool Owns(const Task& task) const;
@@ -78,7 +80,8 @@ private:
     std::unique_ptr<TransferScheduler> m_scheduler;
     TaskTable m_table;
     std::atomic<int32_t> m_nextId{1};
-    std::shared_ptr<std::atomic<int32_t>> m_confirming = std::make_shared<std::atomic<int32_t>>(0);
+    // Tasks waiting to be confirmed with the server (kept by the tasks themselves).
+    std::shared_ptr<std::atomic<int32_t>> m_synchronising = std::make_shared<std::atomic<int32_t>>(0);
 };
 
 }  // namespace nimbra::engine

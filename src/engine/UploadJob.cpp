@@ -18,12 +18,10 @@ constexpr std::chrono::milliseconds kLockedDelay{250};
 }  // namespace
 
 UploadJob::UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store,
-                     ConnectionSettings settings, Mode mode, uint64_t chunkSize,
-                     std::shared_ptr<void> keepAlive)
+                     ConnectionSettings settings, Mode mode, uint64_t chunkSize)
     : TaskJob(std::move(task), std::move(store), std::move(settings)),
       m_mode(mode),
-      m_chunkSize(std::max<uint64_t>(1, chunkSize)),
-      m_keepAlive(std::move(keepAlive)) {}
+      m_chunkSize(std::max<uint64_t>(1, chunkSize)) {}
 
 TransferJob::Step UploadJob::Advance(HttpRequest* finished) {
     if (!finished) {

@@ -18,9 +18,8 @@ public:
     enum class Mode { Transfer, Confirm };
     static constexpr uint64_t kDefaultChunkSize = 64ull << 20;
 
-    // keepAlive is released with the job (the engine counts running confirmations with it).
     UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,
-              Mode mode, uint64_t chunkSize = kDefaultChunkSize, std::shared_ptr<void> keepAlive = {});
+              Mode mode, uint64_t chunkSize = kDefaultChunkSize);
 
     Step Advance(HttpRequest* finished) override;
 
@@ -56,7 +55,6 @@ private:
 
     const Mode m_mode;
     const uint64_t m_chunkSize;
-    std::shared_ptr<void> m_keepAlive;
     Phase m_phase = Phase::Begin;
     TaskRecord m_work;
     LocalFile m_file;

@@ -59,5 +59,22 @@ TEST(TaskTest, EditPublishesStateProgressAndErrorToReaders) {
     EXPECT_EQ(task.Progress(), 10u);
 }
 
+TEST(TaskTest, ATaskIsCountedAsSynchronisingExactlyWhileItsStateSaysSo) {
+    auto synchronising = std::make_shared<std::atomic<int32_t>>(0);
+    Task a(TaskRecord{}, synchronising);
+    Task b(TaskRecord{}, synchronising);
+    const auto setState = [](Task& task, OrvULD::ORV_UPLOAD_SESSION_STATE state) {
+        task.Edit([&](TaskRecord& r) { r.state = state; });
+    };
+    setState(a, OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD);
+    setState(b, OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD);
+    setState(a, OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD);  // no change, no second count
+    EXPECT_EQ(synchronising->load(), 2);
+    setState(a, OrvULD::ORV_SESSION_STATE_SYNC_UPLOADED);
+    EXPECT_EQ(synchronising->load(), 1);
+    setState(b, OrvULD::ORV_SESSION_STATE_PAUSE);
+    EXPECT_EQ(synchronising->load(), 0);
+}
+
 }  // namespace
 }  // namespace nimbra::engine
