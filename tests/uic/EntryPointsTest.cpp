@@ -48,6 +48,20 @@ Library& Component() {
     return library;
 }
 
+// The component's log so far, for checking which operations a notification reached.
+std::string ComponentLog() {
+    std::ifstream in(std::string(std::getenv("NIMBRA_LOG_DIR")) + "/Nimbra.txt");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 class EntryPointsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,11 +98,21 @@ TEST_F(EntryPointsTest, InitializeCopiesTheRecordAndSubscribesInOrder) {
     EXPECT_EQ(Subscriptions(), (std::vector<uint32_t>{0x10001000, 0x10001, 0x10002, 0x10007, 0x10006}));
 }
 
-TEST_F(EntryPointsTest, InitializeSucceedsEvenWhenEverySubscriptionFails) {
+TEST_F(EntryPointsTest, InitializeSucceedsEvenWhenEverySubscriptionFailsAndLogsEachFailureInOrder) {
     FW_SetOfferedNotifications([](uint32_t) { return false; });
+    const size_t logged = ComponentLog().size();
     unsigned char record[32] = {};
     EXPECT_EQ(Component().initialize(record), 0);
     EXPECT_TRUE(Subscriptions().empty());
+    const std::string log = ComponentLog().substr(logged);
+    size_t at = 0;
+    for (const char* failure :
+         {"Error = FW_ToCompSubNotify订阅插件注销消息失败", "Error = FW_ToCompSubNotify订阅登录成功消息失败",
+          "Error = FW_ToCompSubNotify订阅注销消息失败", "Error = FW_ToCompSubNotify订阅网络断开消息失败",
+          "Error = FW_ToCompSubNotify订阅网络连通消息失败"}) {
+        at = log.find(failure, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << failure;
+    }
 }
 
 TEST_F(EntryPointsTest, QueryInterfaceHandsOutTheComponentOnlyForItsIdentifier) {
@@ -112,20 +136,6 @@ TEST_F(EntryPointsTest, QueryInterfaceHandsOutTheComponentOnlyForItsIdentifier) 
               -1);
     EXPECT_EQ(upload->OnEventHandle(0, 0, 0), -1);
     EXPECT_EQ(upload->OnComponentNotify(3004, 0, 0), 0);
-}
-
-// The component's log so far, for checking which operations a notification reached.
-std::string ComponentLog() {
-    std::ifstream in(std::string(std::getenv("NIMBRA_LOG_DIR")) + "/Nimbra.txt");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++count;
-    }
-    return count;
 }
 
 TEST_F(EntryPointsTest, NotificationsReachTheOperationsTheyStandFor) {
