@@ -26,4 +26,28 @@ pugi::xml_node AppendResult(pugi::xml_document& doc, int code, bool wrapInRoot) 
     return result;
 }
 
+std::optional<std::string> ReadBoundedBody(const httplib::ContentReader& reader, size_t limit,
+                                           httplib::Response& res) {
+    std::string body;
+    bool tooLarge = false;
+    const bool complete = reader([&](const char* data, size_t size) {
+        if (body.size() + size > limit) {
+            tooLarge = true;
+            return false;
+        }
+        body.append(data, size);
+        return true;
+    });
+    if (tooLarge) {
+        ReplyError(res, 413, kErrorRefused);
+        res.set_header("Connection", "close");
+        return std::nullopt;
+    }
+    if (!complete) {
+        ReplyError(res, 400, kErrorServerFailure);
+        return std::nullopt;
+    }
+    return body;
+}
+
 }  // namespace nimbra::service

@@ -24,24 +24,10 @@ void SettingsEndpoint::Put(const httplib::Request& req, httplib::Response& res,
         res.set_header("Connection", "close");
         return;
     }
-    std::string value;
-    bool tooLarge = false;
-    const bool complete = reader([&](const char* data, size_t size) {
-        if (value.size() + size > kMaxValueBytes) {
-            tooLarge = true;
-            return false;
-        }
-        value.append(data, size);
-        return true;
-    });
-    if (tooLarge) {
-        ReplyError(res, 413, kErrorRefused);
-        res.set_header("Connection", "close");
+    const auto value = ReadBoundedBody(reader, kMaxValueBytes, res);
+    if (!value)
         return;
-    }
-    if (!complete)
-        return ReplyError(res, 400, kErrorServerFailure);
-    m_context.settings.Put(*account, req.matches[1], value);
+    m_context.settings.Put(*account, req.matches[1], *value);
     res.status = 204;
 }
 

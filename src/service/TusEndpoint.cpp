@@ -268,23 +268,10 @@ void TusEndpoint::PutThumbnail(const httplib::Request& req, httplib::Response& r
         CloseAfterAnswer(req, res);
         return;
     }
-    std::string body;
-    bool tooLarge = false;
-    const bool complete = reader([&](const char* data, size_t size) {
-        if (body.size() + size > kMaxThumbnailBytes) {
-            tooLarge = true;
-            return false;
-        }
-        body.append(data, size);
-        return true;
-    });
-    if (tooLarge) {
-        ReplyError(res, 413, kErrorRefused);
-        res.set_header("Connection", "close");
+    const auto received = ReadBoundedBody(reader, kMaxThumbnailBytes, res);
+    if (!received)
         return;
-    }
-    if (!complete)
-        return ReplyError(res, 400, kErrorServerFailure);
+    const std::string& body = *received;
     // JPEG files start with the SOI marker followed by another marker.
     if (body.size() < 4 || body.compare(0, 3, "\xFF\xD8\xFF") != 0)
         return ReplyError(res, 400, kErrorRefused);
