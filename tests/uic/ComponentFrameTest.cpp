@@ -14,8 +14,6 @@ namespace {
 using ::testing::_;
 using ::testing::Return;
 
-MockUIPUpload* g_adapter = nullptr;
-
 const char kLoginDoc[] =
     "<root><result resultCode=\"0\"><uploadUrl>http://disk.example:8080/lumenoApp/share/pc_uploadFileRequest"
     "</uploadUrl></result></root>";
@@ -24,23 +22,18 @@ const char kLoginDoc[] =
 class ComponentFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterComponentClasses();
-        g_adapter = &adapter;
-        CUIClassFactory::Instance()->Register(typeid(IUIPUpload),
-                                              [] { return static_cast<void*>(g_adapter); });
         g_IOrvaLange = nullptr;
         component = CreateUIInstance<CUICUploadComp>();
         ASSERT_NE(component, nullptr);
     }
     void TearDown() override {
         UISingleton<CUICUploadComp>::Destroy();
-        CUIClassFactory::Instance()->Unregister(typeid(IUIPUpload));
-        g_adapter = nullptr;
         g_IOrvaLange = nullptr;
     }
 
     testhost::TestHost host;
     ::testing::StrictMock<MockUIPUpload> adapter;
+    ScopedAdapterInstall adapterInstall{&adapter};
     CUICUploadComp* component = nullptr;
 };
 

@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include "function/UIClassFactory.h"
+#include "uic/UICUploadFile/UICUploadComp.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 class MockUIPUpload : public IUIPUpload {
@@ -32,4 +34,28 @@ public:
     MOCK_METHOD(long, Init, (const std::string&, const std::string&, long, const std::string&), (override));
     MOCK_METHOD(long, GetErrorCode, (long, long), (override));
     MOCK_METHOD(long, SetSSOFlag, (long), (override));
+};
+
+// While it lives, the class factory hands out the given adapter (a mock) wherever the component asks for
+// the engine adapter. Declare it after the mock it installs.
+class ScopedAdapterInstall {
+public:
+    explicit ScopedAdapterInstall(IUIPUpload* adapter) {
+        RegisterComponentClasses();
+        Installed() = adapter;
+        CUIClassFactory::Instance()->Register(typeid(IUIPUpload),
+                                              [] { return static_cast<void*>(Installed()); });
+    }
+    ~ScopedAdapterInstall() {
+        CUIClassFactory::Instance()->Unregister(typeid(IUIPUpload));
+        Installed() = nullptr;
+    }
+    ScopedAdapterInstall(const ScopedAdapterInstall&) = delete;
+    ScopedAdapterInstall& operator=(const ScopedAdapterInstall&) = delete;
+
+private:
+    static IUIPUpload*& Installed() {
+        static IUIPUpload* adapter = nullptr;
+        return adapter;
+    }
 };

@@ -41,8 +41,6 @@ using ::testing::NiceMock;
 using ::testing::Return;
 using ::testing::SetArgReferee;
 
-MockUIPUpload* g_adapter = nullptr;
-
 tagFileInfo Record(int32_t id, const std::string& path, uint64_t size, int32_t state) {
     tagFileInfo record;
     record.nFileID = id;
@@ -58,10 +56,6 @@ tagFileInfo Record(int32_t id, const std::string& path, uint64_t size, int32_t s
 class TransmitDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterComponentClasses();
-        g_adapter = &adapter;
-        CUIClassFactory::Instance()->Register(typeid(IUIPUpload),
-                                              [] { return static_cast<void*>(g_adapter); });
         g_IOrvaLange = nullptr;
         Services::SetSkin(&skin);
         Services::SetPrompts(&prompts);
@@ -103,12 +97,10 @@ protected:
     }
     void TearDown() override {
         UISingleton<CUICUploadComp>::Destroy();
-        CUIClassFactory::Instance()->Unregister(typeid(IUIPUpload));
         Services::SetSkin(nullptr);
         Services::SetPrompts(nullptr);
         Services::SetSound(nullptr);
         Services::SetShell(nullptr);
-        g_adapter = nullptr;
         g_IOrvaLange = nullptr;
     }
 
@@ -146,6 +138,7 @@ protected:
 
     testhost::TestHost host;
     NiceMock<MockUIPUpload> adapter;
+    ScopedAdapterInstall adapterInstall{&adapter};
     ScriptedSkin skin;
     ScriptedPrompts prompts;
     ScriptedSound sound;

@@ -40,8 +40,6 @@ using ::testing::NiceMock;
 using ::testing::Return;
 using ::testing::SaveArg;
 
-MockUIPUpload* g_adapter = nullptr;
-
 std::string Node(const std::string& id, const std::string& parent, const std::string& name, int cur = 0) {
     return "<catalogNode catalogID=\"" + id + "\" parentcatalogID=\"" + parent + "\" catalogName=\"" + name +
            "\" isShared=\"0\" CurDir=\"" + std::to_string(cur) + "\"/>";
@@ -73,10 +71,6 @@ auto StartsTasks() {
 class UploadDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterComponentClasses();
-        g_adapter = &adapter;
-        CUIClassFactory::Instance()->Register(typeid(IUIPUpload),
-                                              [] { return static_cast<void*>(g_adapter); });
         UseKeyNamesAsUploadTexts(host.lang);
         g_IOrvaLange = &host.lang;
         Services::SetPrompts(&prompts);
@@ -90,10 +84,8 @@ protected:
     }
     void TearDown() override {
         UISingleton<CUICUploadComp>::Destroy();
-        CUIClassFactory::Instance()->Unregister(typeid(IUIPUpload));
         Services::SetPrompts(nullptr);
         Services::SetSkin(nullptr);
-        g_adapter = nullptr;
         g_IOrvaLange = nullptr;
     }
 
@@ -137,6 +129,7 @@ protected:
 
     testhost::TestHost host;
     NiceMock<MockUIPUpload> adapter;
+    ScopedAdapterInstall adapterInstall{&adapter};
     ScriptedPrompts prompts;
     ScriptedSkin skin;
     CUICUploadComp* component = nullptr;
