@@ -9,8 +9,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "MockUIPUpload.h"
 #include "TestHost.h"
@@ -529,6 +531,29 @@ TEST_F(TransmitDlgTest, TheComponentPostsStartRequestsThatReachTheList) {
     EXPECT_EQ(component->OnComponentNotify(3005, reinterpret_cast<WPARAM>(picture.c_str()),
                                            reinterpret_cast<LPARAM>(target.c_str())),
               0);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(TransmitDlgTest, PostedStartRequestsOutliveTheHostsStrings) {
+    Open();
+    const std::string file = testing::TempDir() + "transmit-outlive.txt";
+    { std::ofstream(file) << "abc"; }
+    EXPECT_CALL(adapter, StartUpload(_, _, 0))
+        .WillOnce(Invoke([&](UploadFileList& files, const tagUploadInfo& info, long) {
+            EXPECT_EQ(files.at(0).strFilePath, file);
+            EXPECT_EQ(info.strTargetCatalogID, "10000000000011");
+            return 0;
+        }));
+    {
+        // The host's strings are gone, their memory reused, before the posted request is handled.
+        auto path = std::make_unique<std::string>(file);
+        auto target = std::make_unique<std::string>("10000000000011");
+        EXPECT_EQ(component->OnComponentNotify(3005, reinterpret_cast<WPARAM>(path->c_str()),
+                                               reinterpret_cast<LPARAM>(target->c_str())),
+                  0);
+        std::fill(path->begin(), path->end(), 'x');
+        std::fill(target->begin(), target->end(), 'y');
+    }
     QCoreApplication::processEvents();
 }
 
