@@ -18,6 +18,14 @@ bool Load(pugi::xml_document& doc, const std::string& text) {
         doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8));
 }
 
+// The result element of a document that parses and reports success (resultCode 0); empty otherwise.
+pugi::xml_node SuccessfulResult(pugi::xml_document& doc, const std::string& text) {
+    if (!Load(doc, text))
+        return {};
+    const pugi::xml_node result = FindResult(doc);
+    return result && result.attribute("resultCode").as_int(-1) == 0 ? result : pugi::xml_node();
+}
+
 }  // namespace
 
 std::optional<LoginResult> ReadLoginResult(const std::string& document) {
@@ -39,10 +47,8 @@ std::optional<LoginResult> ReadLoginResult(const std::string& document) {
 
 std::optional<std::vector<CatalogNode>> ReadCatalogNodes(const std::string& document) {
     pugi::xml_document doc;
-    if (!Load(doc, document))
-        return std::nullopt;
-    const pugi::xml_node result = FindResult(doc);
-    if (!result || result.attribute("resultCode").as_int(-1) != 0)
+    const pugi::xml_node result = SuccessfulResult(doc, document);
+    if (!result)
         return std::nullopt;
     const pugi::xml_node whole = result.child("getWholeCatalog");
     if (!whole)
@@ -63,10 +69,8 @@ std::optional<std::vector<CatalogNode>> ReadCatalogNodes(const std::string& docu
 
 std::optional<std::vector<DiskFile>> ReadFileList(const std::string& document) {
     pugi::xml_document doc;
-    if (!Load(doc, document))
-        return std::nullopt;
-    const pugi::xml_node result = FindResult(doc);
-    if (!result || result.attribute("resultCode").as_int(-1) != 0)
+    const pugi::xml_node result = SuccessfulResult(doc, document);
+    if (!result)
         return std::nullopt;
     std::vector<DiskFile> files;
     for (pugi::xml_node node : result.children("file")) {
