@@ -12,6 +12,8 @@ function(nimbra_test name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Shared fixtures of tests/support are found by every test.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   nimbra_gb18030(${name})
   set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(T_LABELS)

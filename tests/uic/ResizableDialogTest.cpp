@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TemporaryProfileTest.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -114,17 +116,7 @@ TEST(ResizableDialogMinimum, OwnMinimumHoldsUntilInitialisedThenTheInitialisedSi
     EXPECT_EQ(dialog.size(), QSize(300, 200));
 }
 
-class ResizableDialogPlacement : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_dir = new QTemporaryDir;
-        qputenv("XDG_CONFIG_HOME", s_dir->path().toUtf8());
-    }
-    static void TearDownTestSuite() { delete s_dir; }
-    static QTemporaryDir* s_dir;
-};
-
-QTemporaryDir* ResizableDialogPlacement::s_dir = nullptr;
+using ResizableDialogPlacement = TemporaryProfileTest;
 
 TEST_F(ResizableDialogPlacement, SixNumbersPlaceTheWindowBeforeItIsShownFiveAreIgnored) {
     ASSERT_TRUE(WriteProfileString("Nimbra", "UploadPos", "40,50,340,250,1"));

@@ -2,30 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include "TemporaryProfileTest.h"
+
 #include <QTemporaryDir>
 #include <QtGlobal>
 
 namespace {
 
-class AppProfile : public ::testing::Test {
-protected:
-    // QSettings finds its file through XDG_CONFIG_HOME, read once per process.
-    static void SetUpTestSuite() {
-        s_dir = new QTemporaryDir;
-        qputenv("XDG_CONFIG_HOME", s_dir->path().toUtf8());
-    }
-    static void TearDownTestSuite() { delete s_dir; }
-    static QTemporaryDir* s_dir;
-};
-
-QTemporaryDir* AppProfile::s_dir = nullptr;
+using AppProfile = TemporaryProfileTest;
 
 TEST_F(AppProfile, PlacementTextRoundTrips) {
     EXPECT_EQ(GetProfileString("Nimbra", "UploadPos", "none"), "none");
     ASSERT_TRUE(WriteProfileString("Nimbra", "UploadPos", "10,20,310,120,1,0"));
     EXPECT_EQ(GetProfileString("Nimbra", "UploadPos"), "10,20,310,120,1,0");
     EXPECT_EQ(GetProfileString("Nimbra", "UploadSuspend", "none"), "none");
-    EXPECT_TRUE(QFile::exists(s_dir->path() + "/Nimbra/Nimbra.conf"));
+    EXPECT_TRUE(QFile::exists(ProfileDir() + "/Nimbra/Nimbra.conf"));
 }
 
 TEST_F(AppProfile, Gb18030TextRoundTripsAndNullValueRemoves) {
