@@ -12,6 +12,7 @@
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/WindowMessage.h"
+#include "uic/UICUploadFile/DownloadRequest.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
@@ -348,22 +349,23 @@ long CUICUploadComp::ReSetTransmitImageList() {
     return 0;
 }
 
-long CUICUploadComp::DownloadFile(const std::string& /*requestDoc*/) {
+long CUICUploadComp::DownloadFile(const std::string& requestDoc) {
     LOG_FUNCTION("CUICUploadComp::DownloadFile");
-    LOG_NULL("CUICUploadComp::DownloadFile", "m_pDlgTransmit");
-    return -1;
+    return DownloadRequest().DownloadFile(requestDoc);
 }
 
-long CUICUploadComp::DownloadFolder(const std::string& /*requestDoc*/) {
+long CUICUploadComp::DownloadFolder(const std::string& requestDoc) {
     LOG_FUNCTION("CUICUploadComp::DownloadFolder");
-    LOG_NULL("CUICUploadComp::DownloadFolder", "m_pDlgTransmit");
-    return -1;
+    return DownloadRequest().DownloadFolder(requestDoc);
 }
 
-long CUICUploadComp::DownloadFiles(const std::string& /*requestDoc*/) {
+long CUICUploadComp::DownloadFiles(const std::string& requestDoc) {
     LOG_FUNCTION("CUICUploadComp::DownloadFiles");
-    LOG_NULL("CUICUploadComp::DownloadFiles", "m_pDlgTransmit");
-    return -1;
+    return DownloadRequest().DownloadFiles(requestDoc);
+}
+
+CDownloadRequest CUICUploadComp::DownloadRequest() {
+    return CDownloadRequest(ExistingWindow(m_pDlgTransmit), [this] { return GetComponentHwnd(); });
 }
 
 long CUICUploadComp::DownloadSkin(const std::string& /*url*/, const std::string& /*archivePath*/,

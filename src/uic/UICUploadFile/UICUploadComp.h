@@ -8,6 +8,7 @@
 
 #include "host/IUICUpload.h"
 
+class CDownloadRequest;
 class IUIPUpload;
 class CUICTargetDlg;
 class CUICTransmitDlg;
@@ -83,6 +84,8 @@ public:
     const std::string& InitParam() const { return m_strInitParam; }
 
 private:
+    // The network-disk downloads, with the transfer list as it is now.
+    CDownloadRequest DownloadRequest();
     long ForwardDownload(const char* operation, const std::string& url, const std::string& localPath,
                          long kind);
 
