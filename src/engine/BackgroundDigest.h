@@ -1,6 +1,6 @@
 #pragma once
-// A SHA-1 of a file window computed on its own thread, so that hashing gigabytes never stalls the transfer
-// thread. Destroying it cancels and waits for the work.
+// The CRC-32C of a file window computed on its own thread, so that checksumming the next chunk never stalls
+// the transfer thread. Destroying it cancels and waits for the work.
 
 #include <atomic>
 #include <functional>
@@ -31,14 +31,14 @@ public:
     bool Ready() const;
     const Window& Target() const { return m_window; }
     // The result of the finished work; ends the work.
-    std::optional<Sha1Digest> Take();
+    std::optional<uint32_t> Take();
 
 private:
     void Drop();
 
     std::atomic<bool> m_cancel{false};
     Window m_window;
-    std::future<std::optional<Sha1Digest>> m_future;
+    std::future<std::optional<uint32_t>> m_future;
     std::thread m_thread;
 };
 

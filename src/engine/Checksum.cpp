@@ -1,22 +1,23 @@
 #include "engine/Checksum.h"
 
 #include <nettle/base64.h>
-#include <nettle/sha1.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <vector>
 
+#include "engine/Crc32c.h"
+
 namespace nimbra::engine {
 
-std::optional<Sha1Digest> Checksum::Sha1OfWindow(int fd, uint64_t offset, uint64_t length,
+std::optional<uint32_t> Checksum::Crc32cOfWindow(int fd, uint64_t offset, uint64_t length,
                                                  const std::atomic<bool>* cancel) {
-    constexpr size_t kBlock = 1 << 20;
+    // Small enough to stay in the cache between the read and the checksum.
+    constexpr size_t kBlock = 256 << 10;
     std::vector<uint8_t> buffer(
         static_cast<size_t>(std::min<uint64_t>(kBlock, std::max<uint64_t>(length, 1))));
-    sha1_ctx ctx;
-    sha1_init(&ctx);
+    uint32_t crc = 0;
     uint64_t done = 0;
     while (done < length) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
@@ -30,23 +31,10 @@ std::optional<Sha1Digest> Checksum::Sha1OfWindow(int fd, uint64_t offset, uint64
         if (got <= 0) {
             return std::nullopt;
         }
-        sha1_update(&ctx, static_cast<size_t>(got), buffer.data());
+        crc = Crc32c::Extend(crc, buffer.data(), static_cast<size_t>(got));
         done += static_cast<uint64_t>(got);
     }
-    Sha1Digest digest;
-    sha1_digest(&ctx, digest.size(), digest.data());
-    return digest;
-}
-
-std::string Checksum::Hex(const Sha1Digest& digest) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(digest.size() * 2);
-    for (uint8_t byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
-    return text;
+    return crc;
 }
 
 std::string Checksum::Base64(std::string_view bytes) {
@@ -55,8 +43,9 @@ std::string Checksum::Base64(std::string_view bytes) {
     return text;
 }
 
-std::string Checksum::Base64(const Sha1Digest& digest) {
-    return Base64(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
+std::string Checksum::Base64(uint32_t crc) {
+    const auto bytes = Crc32c::Bytes(crc);
+    return Base64(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace nimbra::engine

@@ -1,7 +1,6 @@
 #pragma once
-// Digests and encodings the upload protocol needs, on GNU Nettle.
+// Checksums and encodings the upload protocol needs: the CRC-32C each request body carries, and base64.
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -10,17 +9,18 @@
 
 namespace nimbra::engine {
 
-using Sha1Digest = std::array<uint8_t, 20>;
-
 class Checksum final {
 public:
-    // SHA-1 of length bytes of the open file fd from offset; nullopt when the file ends early, cannot be
+    // The Upload-Checksum algorithm the engine sends.
+    static constexpr const char* kAlgorithm = "crc32c";
+
+    // CRC-32C of length bytes of the open file fd from offset; nullopt when the file ends early, cannot be
     // read, or cancel becomes true.
-    static std::optional<Sha1Digest> Sha1OfWindow(int fd, uint64_t offset, uint64_t length,
+    static std::optional<uint32_t> Crc32cOfWindow(int fd, uint64_t offset, uint64_t length,
                                                   const std::atomic<bool>* cancel = nullptr);
-    static std::string Hex(const Sha1Digest& digest);
     static std::string Base64(std::string_view bytes);
-    static std::string Base64(const Sha1Digest& digest);
+    // The checksum header's value of a CRC-32C: its four bytes, most significant first, in base64.
+    static std::string Base64(uint32_t crc);
 };
 
 }  // namespace nimbra::engine

@@ -27,7 +27,6 @@ struct TaskRecord {
     // The local file as it was when the task was made; a change fails the task instead of sending garbage.
     uint64_t sourceSize = 0;
     int64_t sourceMtimeNs = 0;
-    std::string sha1Hex;
 
     // Upload description, sent as tus metadata.
     std::string description;

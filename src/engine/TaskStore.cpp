@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kColumns =
     "id, kind, state, error_code, started, local_path, display_name, size, confirmed_offset, source_size, "
-    "source_mtime_ns, sha1, description, complex_flag, complex_cid, app_type, parent_catalog_id, "
+    "source_mtime_ns, description, complex_flag, complex_cid, app_type, parent_catalog_id, "
     "new_catalog_name, tag, miniature_path, miniature_size, thumbnail_copy, thumbnail_sent, endpoint_url, "
     "upload_url, remote_url, remote_file_id";
 
@@ -61,7 +61,6 @@ void BindRecord(sqlite3_stmt* s, const TaskRecord& r) {
     sqlite3_bind_int64(s, i++, static_cast<sqlite3_int64>(r.offset));
     sqlite3_bind_int64(s, i++, static_cast<sqlite3_int64>(r.sourceSize));
     sqlite3_bind_int64(s, i++, r.sourceMtimeNs);
-    BindText(s, i++, r.sha1Hex);
     BindText(s, i++, r.description);
     sqlite3_bind_int(s, i++, r.complexFlag ? 1 : 0);
     BindText(s, i++, r.complexCid);
@@ -93,7 +92,6 @@ TaskRecord ReadRecord(sqlite3_stmt* s) {
     r.offset = static_cast<uint64_t>(sqlite3_column_int64(s, i++));
     r.sourceSize = static_cast<uint64_t>(sqlite3_column_int64(s, i++));
     r.sourceMtimeNs = sqlite3_column_int64(s, i++);
-    r.sha1Hex = Text(s, i++);
     r.description = Text(s, i++);
     r.complexFlag = sqlite3_column_int(s, i++) != 0;
     r.complexCid = Text(s, i++);
@@ -162,19 +160,27 @@ void TaskStore::CreateSchema() {
     if (found == kSchemaVersion) {
         return;
     }
-    Execute(
-        m_db,
-        "CREATE TABLE IF NOT EXISTS tasks ("
-        "id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, state INTEGER NOT NULL, error_code INTEGER NOT NULL,"
-        "started INTEGER NOT NULL, local_path TEXT NOT NULL, display_name TEXT NOT NULL,"
-        "size INTEGER NOT NULL, confirmed_offset INTEGER NOT NULL, source_size INTEGER NOT NULL,"
-        "source_mtime_ns INTEGER NOT NULL, sha1 TEXT NOT NULL, description TEXT NOT NULL,"
-        "complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL, app_type TEXT NOT NULL,"
-        "parent_catalog_id TEXT NOT NULL, new_catalog_name TEXT NOT NULL, tag TEXT NOT NULL,"
-        "miniature_path TEXT NOT NULL, miniature_size INTEGER NOT NULL, thumbnail_copy TEXT NOT NULL,"
-        "thumbnail_sent INTEGER NOT NULL, endpoint_url TEXT NOT NULL, upload_url TEXT NOT NULL,"
-        "remote_url TEXT NOT NULL, remote_file_id TEXT NOT NULL)");
+    Execute(m_db, "BEGIN");
+    if (found == 0) {
+        Execute(m_db,
+                "CREATE TABLE tasks ("
+                "id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, state INTEGER NOT NULL, error_code INTEGER "
+                "NOT NULL,"
+                "started INTEGER NOT NULL, local_path TEXT NOT NULL, display_name TEXT NOT NULL,"
+                "size INTEGER NOT NULL, confirmed_offset INTEGER NOT NULL, source_size INTEGER NOT NULL,"
+                "source_mtime_ns INTEGER NOT NULL, description TEXT NOT NULL,"
+                "complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL, app_type TEXT NOT NULL,"
+                "parent_catalog_id TEXT NOT NULL, new_catalog_name TEXT NOT NULL, tag TEXT NOT NULL,"
+                "miniature_path TEXT NOT NULL, miniature_size INTEGER NOT NULL, thumbnail_copy TEXT NOT NULL,"
+                "thumbnail_sent INTEGER NOT NULL, endpoint_url TEXT NOT NULL, upload_url TEXT NOT NULL,"
+                "remote_url TEXT NOT NULL, remote_file_id TEXT NOT NULL)");
+    }
+    if (found == 1) {
+        // Version 1 kept a whole-file SHA-1 that uploads no longer compute.
+        Execute(m_db, "ALTER TABLE tasks DROP COLUMN sha1");
+    }
     Execute(m_db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    Execute(m_db, "COMMIT");
 }
 
 std::vector<TaskRecord> TaskStore::LoadAll() {
@@ -238,7 +244,7 @@ void TaskStore::WriterLoop() {
 
 void TaskStore::Commit(std::map<int32_t, std::optional<TaskRecord>>& batch) {
     static const std::string insert = std::string("INSERT OR REPLACE INTO tasks (") + kColumns +
-                                      ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+                                      ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
     Execute(m_db, "BEGIN");
     Statement put(m_db, insert);
     Statement erase(m_db, "DELETE FROM tasks WHERE id=?");

@@ -211,7 +211,6 @@ void TransferEngine::SetLocalPath(Task& task, const std::string& path) {
         r.displayName = FileNamePart(path);
         r.sourceSize = print ? print->size : 0;
         r.sourceMtimeNs = print ? print->mtimeNs : 0;
-        r.sha1Hex.clear();
         if (print) {
             r.size = print->size;
         }

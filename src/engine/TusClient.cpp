@@ -24,10 +24,10 @@ void Begin(HttpRequest& request, const char* method, const std::string& url,
     request.AddHeader(std::string("Tus-Resumable: ") + TusClient::kVersion);
 }
 
-void AddChunk(HttpRequest& request, const HttpRequest::FileBody& body, const std::string& chunkSha1Base64) {
+void AddChunk(HttpRequest& request, const HttpRequest::FileBody& body, const std::string& checksumBase64) {
     request.AddHeader("Content-Type: application/offset+octet-stream");
-    if (!chunkSha1Base64.empty()) {
-        request.AddHeader("Upload-Checksum: sha1 " + chunkSha1Base64);
+    if (!checksumBase64.empty()) {
+        request.AddHeader(std::string("Upload-Checksum: ") + Checksum::kAlgorithm + " " + checksumBase64);
     }
     request.SetFileBody(body);
 }
@@ -44,16 +44,15 @@ std::string TusClient::Metadata(const TaskRecord& task) {
     AddPair(metadata, "appType", task.appType);
     AddPair(metadata, "complexFlag", task.complexFlag ? "1" : "0");
     AddPair(metadata, "complexCid", task.complexCid);
-    AddPair(metadata, "sha1", task.sha1Hex);
     return metadata;
 }
 
 void TusClient::Create(HttpRequest& request, const ConnectionSettings& settings, const TaskRecord& task,
-                       const HttpRequest::FileBody& body, const std::string& chunkSha1Base64) {
+                       const HttpRequest::FileBody& body, const std::string& checksumBase64) {
     Begin(request, "POST", task.endpointUrl, settings);
     request.AddHeader("Upload-Length: " + std::to_string(task.size));
     request.AddHeader("Upload-Metadata: " + Metadata(task));
-    AddChunk(request, body, chunkSha1Base64);
+    AddChunk(request, body, checksumBase64);
 }
 
 void TusClient::QueryOffset(HttpRequest& request, const ConnectionSettings& settings,
@@ -62,10 +61,10 @@ void TusClient::QueryOffset(HttpRequest& request, const ConnectionSettings& sett
 }
 
 void TusClient::Append(HttpRequest& request, const ConnectionSettings& settings, const std::string& uploadUrl,
-                       const HttpRequest::FileBody& body, const std::string& chunkSha1Base64) {
+                       const HttpRequest::FileBody& body, const std::string& checksumBase64) {
     Begin(request, "PATCH", uploadUrl, settings);
     request.AddHeader("Upload-Offset: " + std::to_string(body.offset));
-    AddChunk(request, body, chunkSha1Base64);
+    AddChunk(request, body, checksumBase64);
 }
 
 void TusClient::Terminate(HttpRequest& request, const ConnectionSettings& settings,

@@ -15,15 +15,15 @@ class TusClient final {
 public:
     static constexpr const char* kVersion = "1.0.0";
 
-    // The Upload-Metadata value for a task: filename plus every non-empty description field and sha1.
+    // The Upload-Metadata value for a task: filename plus every non-empty description field.
     static std::string Metadata(const TaskRecord& task);
     // POST to the endpoint creating an upload of the task's size; body is its first chunk (may be empty).
     static void Create(HttpRequest& request, const ConnectionSettings& settings, const TaskRecord& task,
-                       const HttpRequest::FileBody& body, const std::string& chunkSha1Base64);
+                       const HttpRequest::FileBody& body, const std::string& checksumBase64);
     static void QueryOffset(HttpRequest& request, const ConnectionSettings& settings,
                             const std::string& uploadUrl);
     static void Append(HttpRequest& request, const ConnectionSettings& settings, const std::string& uploadUrl,
-                       const HttpRequest::FileBody& body, const std::string& chunkSha1Base64);
+                       const HttpRequest::FileBody& body, const std::string& checksumBase64);
     static void Terminate(HttpRequest& request, const ConnectionSettings& settings,
                           const std::string& uploadUrl);
     static void PutThumbnail(HttpRequest& request, const ConnectionSettings& settings,

@@ -8,12 +8,10 @@
 namespace nimbra::engine {
 namespace {
 
-// Windows up to this size are hashed on the spot: a thread would cost more than the hash.
+// Windows up to this size are checksummed on the spot: a thread would cost more than the checksum.
 constexpr uint64_t kInlineDigestLimit = 4ull << 20;
 // Repeated offset conflicts mean something else is writing to the upload.
 constexpr int kMaxConflicts = 3;
-constexpr int kMaxLockedAnswers = 40;
-constexpr std::chrono::milliseconds kLockedDelay{250};
 
 }  // namespace
 
@@ -28,9 +26,6 @@ TransferJob::Step UploadJob::Advance(HttpRequest* finished) {
         switch (m_phase) {
             case Phase::Begin:
                 return Begin();
-            case Phase::HashingFile:
-                // Either hash may be the one that woke us.
-                return m_fileDigest.Ready() ? UseFileDigest(m_fileDigest.Take()) : Step::Wait;
             case Phase::HashingChunk:
                 return SendData();
             default:
@@ -76,24 +71,6 @@ TransferJob::Step UploadJob::Begin() {
     if (!m_work.uploadUrl.empty()) {
         return QueryOffset();
     }
-    if (m_work.sha1Hex.empty()) {
-        if (m_work.size > kInlineDigestLimit) {
-            m_phase = Phase::HashingFile;
-            m_fileDigest.Start(m_file.Fd(), {0, m_work.size}, m_wake);
-            Prefetch(0);  // the first chunk's checksum on the other core meanwhile
-            return Step::Wait;
-        }
-        return UseFileDigest(Checksum::Sha1OfWindow(m_file.Fd(), 0, m_work.size));
-    }
-    return Proceed();
-}
-
-TransferJob::Step UploadJob::UseFileDigest(const std::optional<Sha1Digest>& digest) {
-    if (!digest || !SourceUnchanged()) {
-        return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
-    }
-    const std::string hex = Checksum::Hex(*digest);
-    m_work = Save([&](TaskRecord& r) { r.sha1Hex = hex; });
     return Proceed();
 }
 
@@ -126,7 +103,7 @@ TransferJob::Step UploadJob::Proceed() {
 
 TransferJob::Step UploadJob::SendData() {
     const Window window = WindowAt(m_work.offset);
-    std::optional<Sha1Digest> digest;
+    std::optional<uint32_t> digest;
     if (m_digest.Started() && m_digest.Target() == window) {
         if (!m_digest.Ready()) {
             m_phase = Phase::HashingChunk;
@@ -134,7 +111,7 @@ TransferJob::Step UploadJob::SendData() {
         }
         digest = m_digest.Take();
     } else if (window.length <= kInlineDigestLimit) {
-        digest = Checksum::Sha1OfWindow(m_file.Fd(), window.offset, window.length);
+        digest = Checksum::Crc32cOfWindow(m_file.Fd(), window.offset, window.length);
     } else {
         m_phase = Phase::HashingChunk;
         m_digest.Start(m_file.Fd(), window, m_wake);

@@ -1,14 +1,13 @@
 #pragma once
 // One upload over tus: create (carrying the first chunk), send the thumbnail, append chunks with their
 // checksums, and finish; or, to confirm a task with the server, only ask its offset.
-// Chunk checksums are computed in a first pass over each window before it is sent; the pass for the next
-// window runs on a hashing thread while the current one is on the wire, so it costs no wall time.
+// Chunk checksums (CRC-32C) are computed in a first pass over each window before it is sent; the pass for the
+// next window runs on a thread of its own while the current one is on the wire.
 
 #include <memory>
 
 #include "engine/BackgroundDigest.h"
 #include "engine/LocalFile.h"
-#include "engine/RetryTimer.h"
 #include "engine/TaskJob.h"
 
 namespace nimbra::engine {
@@ -24,20 +23,10 @@ public:
     Step Advance(HttpRequest* finished) override;
 
 private:
-    enum class Phase {
-        Begin,
-        HashingFile,
-        HashingChunk,
-        Creating,
-        Querying,
-        SendingThumbnail,
-        Appending,
-        Backoff
-    };
+    enum class Phase { Begin, HashingChunk, Creating, Querying, SendingThumbnail, Appending };
     using Window = BackgroundDigest::Window;
 
     Step Begin();
-    Step UseFileDigest(const std::optional<Sha1Digest>& digest);
     Step OnCreated(HttpRequest& answer);
     Step OnOffset(HttpRequest& answer);
     Step OnAppended(HttpRequest& answer);
@@ -59,11 +48,8 @@ private:
     TaskRecord m_work;
     LocalFile m_file;
     LocalFile m_thumbnail;
-    BackgroundDigest m_fileDigest;
     BackgroundDigest m_digest;
     int m_conflicts = 0;
-    int m_lockedAnswers = 0;
-    RetryTimer m_retry;
 };
 
 }  // namespace nimbra::engine

@@ -11,7 +11,7 @@ namespace nimbra::service {
 
 // Appends one request body to an upload at its confirmed offset: verifies an Upload-Checksum, keeps
 // what arrived before a lost connection (unless a checksum covers the body), and confirms the new
-// offset only once the bytes are on disk.
+// offset only once the bytes are written to the file.
 class ChunkReceiver final {
 public:
     enum class Result {

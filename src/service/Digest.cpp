@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "engine/Crc32c.h"
+
 namespace nimbra::service {
 
 std::optional<std::string> Base64Decode(const std::string& text) {
@@ -69,7 +71,9 @@ std::optional<ChunkChecksum> ChunkChecksum::Parse(const std::string& header) {
         return std::nullopt;
     ChunkChecksum result;
     result.m_expected = *expected;
-    if (algorithm == "sha1" && expected->size() == SHA1_DIGEST_SIZE) {
+    if (algorithm == "crc32c" && expected->size() == sizeof(uint32_t)) {
+        result.m_ctx = Crc32cState{0};
+    } else if (algorithm == "sha1" && expected->size() == SHA1_DIGEST_SIZE) {
         sha1_ctx ctx;
         sha1_init(&ctx);
         result.m_ctx = ctx;
@@ -85,13 +89,19 @@ std::optional<ChunkChecksum> ChunkChecksum::Parse(const std::string& header) {
 
 void ChunkChecksum::Update(const char* data, size_t size) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(data);
-    if (auto* sha = std::get_if<sha1_ctx>(&m_ctx))
+    if (auto* crc = std::get_if<Crc32cState>(&m_ctx))
+        crc->value = engine::Crc32c::Extend(crc->value, bytes, size);
+    else if (auto* sha = std::get_if<sha1_ctx>(&m_ctx))
         sha1_update(sha, size, bytes);
     else
         md5_update(&std::get<md5_ctx>(m_ctx), size, bytes);
 }
 
 bool ChunkChecksum::Matches() const {
+    if (const auto* crc = std::get_if<Crc32cState>(&m_ctx)) {
+        const auto bytes = engine::Crc32c::Bytes(crc->value);
+        return std::string(bytes.begin(), bytes.end()) == m_expected;
+    }
     auto copy = m_ctx;
     std::string digest(m_expected.size(), '\0');
     auto* out = reinterpret_cast<uint8_t*>(digest.data());

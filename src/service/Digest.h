@@ -4,6 +4,7 @@
 #include <nettle/sha1.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -35,13 +36,16 @@ class ChunkChecksum final {
 public:
     // `header` is "ALGO BASE64"; nullopt when the algorithm is not supported or the text is malformed.
     static std::optional<ChunkChecksum> Parse(const std::string& header);
-    static const char* SupportedAlgorithms() { return "sha1,md5"; }
+    static const char* SupportedAlgorithms() { return "crc32c,sha1,md5"; }
 
     void Update(const char* data, size_t size);
     bool Matches() const;
 
 private:
-    std::variant<sha1_ctx, md5_ctx> m_ctx;
+    struct Crc32cState {
+        uint32_t value;
+    };
+    std::variant<Crc32cState, sha1_ctx, md5_ctx> m_ctx;
     std::string m_expected;
 };
 

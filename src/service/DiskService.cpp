@@ -17,6 +17,7 @@
 #include "service/SessionEndpoint.h"
 #include "service/SettingsEndpoint.h"
 #include "service/TusEndpoint.h"
+#include "service/UploadRecovery.h"
 
 namespace nimbra::service {
 
@@ -104,6 +105,12 @@ bool DiskService::Start() {
         return true;
     if (!OpenStore())
         return false;
+    try {
+        UploadRecovery(m_layout, m_context->uploads).Run();
+    } catch (const std::exception& e) {
+        Fail(std::string("unfinished uploads: ") + e.what());
+        return false;
+    }
     try {
         if (m_options.demo)
             DemoSeeder(*m_context).Seed();

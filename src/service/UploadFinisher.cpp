@@ -14,12 +14,14 @@ namespace nimbra::service {
 
 namespace {
 
-void SyncDirectory(const std::filesystem::path& dir) {
-    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// Flushes a file or folder to the disk; false when that cannot be done.
+bool SyncToDisk(const std::filesystem::path& path, int flags = 0) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
     if (fd < 0)
-        return;
-    fsync(fd);
+        return false;
+    const bool synced = fsync(fd) == 0;
     close(fd);
+    return synced;
 }
 
 std::string Lower(std::string text) {
@@ -61,6 +63,9 @@ UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
     file.sha1 = sha1;
 
     const auto& layout = m_context.layout;
+    // Chunks were not synced one by one: the whole file reaches the disk before it joins its catalog.
+    if (!SyncToDisk(layout.UploadContent(row.id)))
+        return Result::Failed;
     // The transaction holds the database lock: AttachThumbnail sees the upload either before (and leaves
     // its picture where this finds it) or after (and moves the picture itself).
     SqliteTransaction transaction(m_context.db);
@@ -73,7 +78,7 @@ UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
         return Result::Failed;
     if (file.hasThumbnail)
         std::filesystem::rename(layout.UploadThumbnail(row.id), layout.FileThumbnail(fileId), ec);
-    SyncDirectory(layout.FileContent(fileId).parent_path());
+    SyncToDisk(layout.FileContent(fileId).parent_path(), O_DIRECTORY);
     transaction.Commit();
     row.fileId = fileId;
     row.offset = row.length;

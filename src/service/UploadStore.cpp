@@ -80,6 +80,24 @@ void UploadStore::MarkFinished(const std::string& id, int64_t fileId) {
         .Run();
 }
 
+std::vector<std::pair<std::string, int64_t>> UploadStore::UnfinishedOffsets() {
+    auto lock = m_db.Lock();
+    auto stmt = m_db.Prepare("SELECT id, offset FROM uploads WHERE file_id IS NULL");
+    std::vector<std::pair<std::string, int64_t>> offsets;
+    while (stmt.Step())
+        offsets.emplace_back(stmt.Text(0), stmt.Int(1));
+    return offsets;
+}
+
+void UploadStore::CutOffset(const std::string& id, int64_t offset) {
+    auto lock = m_db.Lock();
+    m_db.Prepare("UPDATE uploads SET offset = ? WHERE id = ? AND offset > ?")
+        .Bind(1, offset)
+        .Bind(2, id)
+        .Bind(3, offset)
+        .Run();
+}
+
 void UploadStore::Remove(const std::string& id) {
     auto lock = m_db.Lock();
     m_db.Prepare("DELETE FROM uploads WHERE id = ?").Bind(1, id).Run();

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "service/SqliteDb.h"
 
@@ -39,6 +41,11 @@ public:
     void SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
                       int64_t hashOffset);
     void MarkFinished(const std::string& id, int64_t fileId);
+    // Ids and confirmed offsets of the uploads that have not finished.
+    std::vector<std::pair<std::string, int64_t>> UnfinishedOffsets();
+    // Lowers a confirmed offset to bytes known to be on disk; the running SHA-1 no longer matches it, so the
+    // finish reads the file back.
+    void CutOffset(const std::string& id, int64_t offset);
     void Remove(const std::string& id);
     // Bytes promised to unfinished uploads: they count against the quota until they finish or go.
     int64_t ReservedBytes(int64_t accountId);

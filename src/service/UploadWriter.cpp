@@ -8,7 +8,7 @@ namespace nimbra::service {
 namespace {
 
 constexpr size_t kBufferBytes = 1 << 20;
-// Written-back ranges start this often, so that the sync before the answer has little left to do.
+// Written-back ranges start this often, so that the sync when the upload finishes has little left to do.
 constexpr int64_t kWritebackBytes = int64_t{8} << 20;
 
 }  // namespace
@@ -94,10 +94,6 @@ bool UploadWriter::Commit() {
     if (m_fd < 0 || !Settle() || !WriteBlock(m_buffer))
         return false;
     m_buffer.clear();
-    if (m_offset != m_startOffset && fdatasync(m_fd) != 0) {
-        m_failed = true;
-        return false;
-    }
     return true;
 }
 

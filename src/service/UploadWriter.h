@@ -14,8 +14,9 @@
 namespace nimbra::service {
 
 // Appends one request body to an upload's content file. Bytes past the confirmed offset left by an
-// interrupted earlier attempt are cut off first; Commit() makes the new bytes durable before the offset
-// that counts them may be recorded.
+// interrupted earlier attempt are cut off first; Commit() hands every new byte to the file before the offset
+// that counts them may be recorded. It does not wait for the disk: an upload is synced once, when it
+// finishes, and a restart counts only what reached the disk (UploadRecovery).
 class UploadWriter final {
 public:
     // `hash` continues the whole-file SHA-1 when it covers exactly the confirmed bytes.

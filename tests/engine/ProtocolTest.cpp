@@ -3,46 +3,68 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "TempDir.h"
 #include "engine/Checksum.h"
+#include "engine/Crc32c.h"
 #include "engine/ServiceAnswer.h"
 #include "engine/TusClient.h"
 
 namespace nimbra::engine {
 namespace {
 
-TEST(ChecksumTest, Sha1OfAWindowMatchesKnownDigestsAndRefusesAShortFile) {
+TEST(ChecksumTest, Crc32cMatchesTheKnownValueWhateverThePiecesItIsFedIn) {
+    EXPECT_EQ(Crc32c::Extend(0, "123456789", 9), 0xE3069283u);
+    EXPECT_EQ(Crc32c::Extend(0, "", 0), 0u);
+    // Long enough for the interleaved streams, with lengths that leave odd tails.
+    std::string bytes(3 * 8192 * 3 + 1000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 131 + i / 251);
+    }
+    const uint32_t whole = Crc32c::Extend(0, bytes.data(), bytes.size());
+    uint32_t pieces = 0;
+    size_t offset = 0;
+    for (size_t piece : {1, 7, 769, 4096, 30000, 1 << 20}) {
+        const size_t take = std::min(piece, bytes.size() - offset);
+        pieces = Crc32c::Extend(pieces, bytes.data() + offset, take);
+        offset += take;
+    }
+    ASSERT_EQ(offset, bytes.size());
+    EXPECT_EQ(pieces, whole);
+    uint32_t bytewise = 0;
+    for (char c : bytes) {
+        bytewise = Crc32c::Extend(bytewise, &c, 1);
+    }
+    EXPECT_EQ(bytewise, whole);
+}
+
+TEST(ChecksumTest, AFileWindowIsChecksummedAsItsBytesAndAShortFileIsRefused) {
     TempDir dir;
     const std::string path = dir.File("abc");
     std::FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("xxabcyy", f);
+    std::fputs("xx123456789yy", f);
     std::fclose(f);
     std::FILE* in = std::fopen(path.c_str(), "r");
     const int fd = fileno(in);
-    const auto abc = Checksum::Sha1OfWindow(fd, 2, 3);
-    ASSERT_TRUE(abc);
-    EXPECT_EQ(Checksum::Hex(*abc), "a9993e364706816aba3e25717850c26c9cd0d89d");
-    EXPECT_EQ(Checksum::Base64(*abc), "qZk+NkcGgWq6PiVxeFDCbJzQ2J0=");
-    const auto empty = Checksum::Sha1OfWindow(fd, 0, 0);
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(Checksum::Hex(*empty), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
-    EXPECT_FALSE(Checksum::Sha1OfWindow(fd, 5, 10));  // the file ends before the window does
+    EXPECT_EQ(Checksum::Crc32cOfWindow(fd, 2, 9), 0xE3069283u);
+    EXPECT_EQ(Checksum::Base64(0xE3069283u), "4waSgw==");  // the bytes E3 06 92 83, most significant first
+    EXPECT_EQ(Checksum::Crc32cOfWindow(fd, 0, 0), 0u);
+    EXPECT_FALSE(Checksum::Crc32cOfWindow(fd, 5, 10));  // the file ends before the window does
     std::atomic<bool> cancelled{true};
-    EXPECT_FALSE(Checksum::Sha1OfWindow(fd, 0, 3, &cancelled));
+    EXPECT_FALSE(Checksum::Crc32cOfWindow(fd, 0, 3, &cancelled));
     std::fclose(in);
 }
 
-TEST(TusClientTest, MetadataCarriesNameDescriptionAndDigestInBase64AndSkipsEmptyFields) {
+TEST(TusClientTest, MetadataCarriesNameAndDescriptionInBase64AndSkipsEmptyFields) {
     TaskRecord task;
     task.displayName = "报告.txt";
     task.parentCatalogId = "12";
     task.tag = "t";
     task.complexFlag = true;
-    task.sha1Hex = "abc";
-    EXPECT_EQ(TusClient::Metadata(task), "filename " + Checksum::Base64("报告.txt") +
-                                             ",parentCatalogId MTI=,tag dA==,complexFlag MQ==,sha1 YWJj");
+    EXPECT_EQ(TusClient::Metadata(task),
+              "filename " + Checksum::Base64("报告.txt") + ",parentCatalogId MTI=,tag dA==,complexFlag MQ==");
 }
 
 TEST(ServiceAnswerTest, NumbersAreWholeDecimalsOnly) {

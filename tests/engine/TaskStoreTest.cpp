@@ -23,7 +23,6 @@ TaskRecord SampleUpload(int32_t id) {
     r.offset = (4ull << 30) + 3;
     r.sourceSize = r.size;
     r.sourceMtimeNs = 1'700'000'000'123'456'789;
-    r.sha1Hex = "da39a3ee5e6b4b0d3255bfef95601890afd80709";
     r.description = "desc";
     r.complexFlag = true;
     r.complexCid = "cid";
@@ -53,7 +52,6 @@ void ExpectSame(const TaskRecord& a, const TaskRecord& b) {
     EXPECT_EQ(a.offset, b.offset);
     EXPECT_EQ(a.sourceSize, b.sourceSize);
     EXPECT_EQ(a.sourceMtimeNs, b.sourceMtimeNs);
-    EXPECT_EQ(a.sha1Hex, b.sha1Hex);
     EXPECT_EQ(a.description, b.description);
     EXPECT_EQ(a.complexFlag, b.complexFlag);
     EXPECT_EQ(a.complexCid, b.complexCid);
@@ -121,6 +119,40 @@ TEST(TaskStoreTest, UsesWriteAheadLogAndRecordsItsSchemaVersion) {
     sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     EXPECT_THROW(TaskStore{path}, ComError);
+}
+
+TEST(TaskStoreTest, ADatabaseOfTheFirstVersionKeepsItsTasksWithoutTheirWholeFileDigest) {
+    TempDir dir;
+    const std::string path = dir.File("uploaddb.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const char* firstVersion =
+        "CREATE TABLE tasks (id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, state INTEGER NOT NULL,"
+        "error_code INTEGER NOT NULL, started INTEGER NOT NULL, local_path TEXT NOT NULL,"
+        "display_name TEXT NOT NULL, size INTEGER NOT NULL, confirmed_offset INTEGER NOT NULL,"
+        "source_size INTEGER NOT NULL, source_mtime_ns INTEGER NOT NULL, sha1 TEXT NOT NULL,"
+        "description TEXT NOT NULL, complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL,"
+        "app_type TEXT NOT NULL, parent_catalog_id TEXT NOT NULL, new_catalog_name TEXT NOT NULL,"
+        "tag TEXT NOT NULL, miniature_path TEXT NOT NULL, miniature_size INTEGER NOT NULL,"
+        "thumbnail_copy TEXT NOT NULL, thumbnail_sent INTEGER NOT NULL, endpoint_url TEXT NOT NULL,"
+        "upload_url TEXT NOT NULL, remote_url TEXT NOT NULL, remote_file_id TEXT NOT NULL);"
+        "INSERT INTO tasks VALUES (4, 0, 9, 8000, 1, '/a.bin', 'a.bin', 10, 5, 10, 1, 'da39', '', 0, '', '',"
+        "'root', '', '', '', 0, '', 0, 'http://h/up', 'http://h/up/x', '', '');"
+        "PRAGMA user_version=1;";
+    ASSERT_EQ(sqlite3_exec(db, firstVersion, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    TaskStore store(path);
+    const auto records = store.LoadAll();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].id, 4);
+    EXPECT_EQ(records[0].offset, 5u);
+    EXPECT_EQ(records[0].uploadUrl, "http://h/up/x");
+    TaskRecord changed = records[0];
+    changed.offset = 10;
+    store.Put(changed);  // rows of the new shape fit the migrated table
+    store.Flush();
+    EXPECT_EQ(store.LoadAll()[0].offset, 10u);
 }
 
 TEST(TaskStoreTest, UnusablePathThrowsComError) {

@@ -18,7 +18,7 @@ TEST_F(TusUploadTest, OptionsAdvertisesExtensionsWithoutSignOn) {
     EXPECT_EQ(res->status, 204);
     EXPECT_EQ(res->get_header_value("Tus-Version"), "1.0.0");
     EXPECT_EQ(res->get_header_value("Tus-Extension"), "creation,creation-with-upload,termination,checksum");
-    EXPECT_EQ(res->get_header_value("Tus-Checksum-Algorithm"), "sha1,md5");
+    EXPECT_EQ(res->get_header_value("Tus-Checksum-Algorithm"), "crc32c,sha1,md5");
     EXPECT_EQ(res->get_header_value("Tus-Max-Size"), std::to_string(m_options.maxFileBytes));
 }
 
@@ -106,7 +106,7 @@ TEST_F(TusUploadTest, PatchNeedsOffsetStreamAndMayNotPassTheLength) {
 }
 
 TEST_F(TusUploadTest, ChunkChecksumMismatchKeepsNothingAndGoodChecksumIsAccepted) {
-    auto created = CreateUpload(8, {{"filename", "sum.bin"}}, "abcd");
+    auto created = CreateUpload(17, {{"filename", "sum.bin"}}, "abcd");
     const std::string location = created->get_header_value("Location");
 
     auto bad = Patch(location, 4, "efgh", Sha1Base64("EFGH"));
@@ -120,10 +120,15 @@ TEST_F(TusUploadTest, ChunkChecksumMismatchKeepsNothingAndGoodChecksumIsAccepted
 
     auto unsupported = Patch(location, 4, "efgh", "crc32 AAAAAA==");
     EXPECT_EQ(unsupported->status, 400);
+    auto badCrc = Patch(location, 4, "efgh", "crc32c 4waSgw==");
+    EXPECT_EQ(badCrc->status, 460);
 
     auto good = Patch(location, 4, "efgh", Sha1Base64("efgh"));
     EXPECT_EQ(good->status, 204);
-    EXPECT_EQ(Download(good->get_header_value("X-Nimbra-File-Id")), "abcdefgh");
+    // CRC-32C of "123456789" is E3069283, sent most significant byte first.
+    auto goodCrc = Patch(location, 8, "123456789", "crc32c 4waSgw==");
+    EXPECT_EQ(goodCrc->status, 204);
+    EXPECT_EQ(Download(goodCrc->get_header_value("X-Nimbra-File-Id")), "abcdefgh123456789");
 }
 
 TEST_F(TusUploadTest, ChecksumOnCreationWithUploadIsVerified) {
