@@ -7,6 +7,7 @@
 
 #include "FlashRequest.h"
 #include "platform/CodePage.h"
+#include "platform/WinBase.h"
 
 namespace nimbra::app {
 
@@ -134,8 +135,11 @@ void MainWindow::ChooseSkin(long skinId) {
 }
 
 void MainWindow::SwitchLanguage(const QString& language) {
-    if (m_session.Texts().Use(language))
-        Retranslate();
+    if (!m_session.Texts().Use(language))
+        return;
+    Retranslate();
+    // The component's windows read their texts from the same language object.
+    SC_ORVA::SetLanguageOfAllWindows();
 }
 
 void MainWindow::SimulateNetwork(bool connected) {

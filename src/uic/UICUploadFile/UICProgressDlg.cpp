@@ -35,6 +35,7 @@ bool CUICProgressDlg::OnInitDialog() {
     LOG_FUNCTION(kName);
     Services::GetSkin().ApplySkin(this, "DlgProgressBar");
     CResizableDialog::OnInitDialog();
+    SC_ORVA::RegisterWindow(this);
     SetLanguage();
     m_rcText = m_ui->staticText->geometry();
     IUICMainWnd* mainWnd = GetHostInterface<IUICMainWnd>(IID_IUICMainWnd);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "function/ResizableDialog.h"
+#include "platform/WinBase.h"
 
 namespace Ui {
 class ProgressDlgForm;
@@ -21,7 +22,7 @@ struct tagProgressInfo {
     int32_t nRunning = 0;  // non-zero while the upload runs
 };
 
-class CUICProgressDlg final : public CResizableDialog {
+class CUICProgressDlg final : public CResizableDialog, public SC_ORVA::IWinBase {
     Q_OBJECT
 public:
     // The bar's home: this far in from the main window's right edge and down from its top.
@@ -34,8 +35,8 @@ public:
     void Reset();
     void ShowProgress(const tagProgressInfo& report);
     void OnBnClickedButtonClose();
-    bool SetLanguage();
-    bool PostDestroyWin();
+    bool SetLanguage() override;
+    bool PostDestroyWin() override;
 
     QRect HomeRect() const { return m_rcHome; }
 

@@ -31,6 +31,7 @@ bool CUICSuspendDlg::OnInitDialog() {
     LOG_FUNCTION(kName);
     Services::GetSkin().ApplySkin(this, "DlgProgressBar");
     CResizableDialog::OnInitDialog();
+    SC_ORVA::RegisterWindow(this);
     IUICMainWnd* mainWnd = GetHostInterface<IUICMainWnd>(IID_IUICMainWnd);
     if (!mainWnd) {
         LOG_NULL(kName, "pIUICMainWnd");

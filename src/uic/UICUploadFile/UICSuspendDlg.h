@@ -7,12 +7,13 @@
 #include <string>
 
 #include "function/ResizableDialog.h"
+#include "platform/WinBase.h"
 
 namespace Ui {
 class SuspendDlgForm;
 }
 
-class CUICSuspendDlg final : public CResizableDialog {
+class CUICSuspendDlg final : public CResizableDialog, public SC_ORVA::IWinBase {
     Q_OBJECT
 public:
     // Offset of the window's first place from the main window's top-left corner.
@@ -31,8 +32,8 @@ public:
     void OnMenuHide();
     void OnMenuOpen();
     void OnNcRButtonDown(const QPoint& screenPoint);
-    bool SetLanguage();
-    bool PostDestroyWin();
+    bool SetLanguage() override;
+    bool PostDestroyWin() override;
 
 protected:
     bool OnInitDialog() override;
