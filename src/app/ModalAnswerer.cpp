@@ -18,7 +18,7 @@ ModalAnswerer::ModalAnswerer() {
     m_timer.start(kLookMs);
 }
 
-void ModalAnswerer::ExpectSave(const QString& path) {
+void ModalAnswerer::ExpectFileDialog(const QString& path) {
     m_path = path;
     m_answered = false;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Keeps the scripted run from waiting for a person: it answers the component's save dialog the way a
-// user would (types the path, presses Save) once a save is expected, and closes every other window
-// that would block the run, remembering its title so the run can report it.
+// Keeps the scripted run from waiting for a person: it answers the component's file dialogs (the save
+// dialog, the folder browser) the way a user would (types the path, confirms) once one is expected, and
+// closes every other window that would block the run, remembering its title so the run can report it.
 
 #include <QObject>
 #include <QString>
@@ -15,9 +15,9 @@ class ModalAnswerer final : public QObject {
 public:
     ModalAnswerer();
 
-    // The next file dialog is answered with this path.
-    void ExpectSave(const QString& path);
-    // Whether the expected save dialog was answered.
+    // The next file dialog (save or folder) is answered with this path.
+    void ExpectFileDialog(const QString& path);
+    // Whether the expected file dialog was answered.
     bool Answered() const { return m_answered; }
     // Titles of the windows that were closed because nobody expected them.
     const QStringList& Unexpected() const { return m_unexpected; }

@@ -20,6 +20,7 @@
 
 #include "DownloadRequests.h"
 #include "ModalAnswerer.h"
+#include "ScriptedFolderUpload.h"
 #include "platform/CodePage.h"
 
 namespace nimbra::app {
@@ -102,7 +103,7 @@ int ScriptedRun::Run(const ScriptOptions& options) {
     m_downloadDir = QDir(work.filePath("downloads"));
     const bool done = SignIn(options, work.filePath("disk")) && MakeFiles(QDir(work.filePath("files"))) &&
                       m_downloadDir.mkpath(".") && CreateTargetCatalog() && Upload() && WaitForUploads() &&
-                      DownloadOne();
+                      UploadFolder(QDir(work.filePath("folder"))) && DownloadOne();
     // Anything that would have waited for a person is a failure of the run, even if the rest passed.
     for (const QString& title : m_answerer.Unexpected())
         Fail("a window nobody expected was closed: \"" + title + "\"");
@@ -188,6 +189,14 @@ bool ScriptedRun::Upload() {
     return UploadThroughStartUpload();
 }
 
+bool ScriptedRun::UploadFolder(const QDir& folder) {
+    if (!folder.mkpath("."))
+        return Fail("cannot create " + folder.path());
+    ScriptedFolderUpload upload(m_session, m_window.Page(), [this](const QString& line) { Say(line); });
+    QString error;
+    return upload.Run(folder, m_catalogId, m_timeoutSeconds, error) || Fail("folder upload: " + error);
+}
+
 bool ScriptedRun::UploadThroughStartUpload() {
     const QUrl uploadUrl(QString::fromStdString(m_session.Login().Result().uploadUrl));
     if (!uploadUrl.isValid() || uploadUrl.port() <= 0)
@@ -260,27 +269,18 @@ bool ScriptedRun::DownloadOne() {
         return Fail("nothing to download");
     const DownloadItem item{m_session.Disk().FileUrl(remote->id), remote->name};
     const QString target = m_downloadDir.filePath(largest->name);
-    m_answerer.ExpectSave(target);
-    const long result = m_session.Component()->DownloadFile(Utf8ToGb18030(DownloadFileDocument(item)));
-    if (result != -1 && !m_answerer.Answered())
-        return Fail("DownloadFile asked for no place to save the file");
-    QByteArray bytes;
-    if (result == -1) {
-        Say("download: the component's DownloadFile is not available yet (it answered -1); fetching with "
-            "HTTP GET");
-        const ServiceReply reply = m_session.Disk().FileBytes(remote->id);
-        if (!reply.Ok())
-            return Fail("download of " + largest->name + ": " + QString::fromStdString(reply.Describe()));
-        bytes = QByteArray::fromStdString(reply.body);
-    } else {
-        Say("download: DownloadFile asked where to save " + largest->name + "; answered " + target);
-        if (!WaitForFile(target, largest->size))
-            return Fail("the download of " + largest->name + " did not finish");
-        QFile file(target);
-        if (!file.open(QIODevice::ReadOnly))
-            return Fail("cannot read " + target);
-        bytes = file.readAll();
-    }
+    m_answerer.ExpectFileDialog(target);
+    if (m_session.Component()->DownloadFile(Utf8ToGb18030(DownloadFileDocument(item))) == -1)
+        return Fail("DownloadFile refused the request for " + largest->name);
+    if (!m_answerer.Answered())
+        return Fail("DownloadFile asked for no place to save " + largest->name);
+    Say("download: DownloadFile asked where to save " + largest->name + "; answered " + target);
+    if (!WaitForDownload(target))
+        return Fail("the download of " + largest->name + " did not finish within the time allowed");
+    QFile file(target);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail("cannot read " + target);
+    const QByteArray bytes = file.readAll();
     const bool same = bytes.size() == largest->size && Sha1Hex(bytes) == largest->sha1;
     Say(QString("download  %1  %2  finished, %3")
             .arg(largest->name, SizeText(bytes.size()), same ? "bytes match the original" : "BYTES DIFFER"));
@@ -289,10 +289,11 @@ bool ScriptedRun::DownloadOne() {
     return CheckThumbnail();
 }
 
-bool ScriptedRun::WaitForFile(const QString& path, qint64 size) {
+bool ScriptedRun::WaitForDownload(const QString& path) {
+    // The engine receives into "<file>.part" and gives the file its name only once it is complete.
     const QDeadlineTimer deadline{std::chrono::seconds(m_timeoutSeconds)};
     while (!deadline.hasExpired()) {
-        if (QFileInfo(path).size() == size)
+        if (QFileInfo::exists(path) && !QFileInfo::exists(path + ".part"))
             return true;
         Pump(kPollMs);
     }

@@ -25,7 +25,7 @@ TEST(ModalAnswerer, TypesThePathIntoTheExpectedSaveDialogOnce) {
     QTemporaryDir folder;
     const QString target = folder.filePath("data-2m.bin");
     ModalAnswerer answerer;
-    answerer.ExpectSave(target);
+    answerer.ExpectFileDialog(target);
     EXPECT_EQ(QFileDialog::getSaveFileName(nullptr, "Save", folder.path(), "bin Files  (*.bin)"), target);
     EXPECT_TRUE(answerer.Answered());
     EXPECT_TRUE(answerer.Unexpected().isEmpty());
