@@ -1,5 +1,6 @@
 #include "engine/UploadJob.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/ServiceAnswer.h"
@@ -16,10 +17,8 @@ constexpr int kMaxConflicts = 3;
 }  // namespace
 
 UploadJob::UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store,
-                     ConnectionSettings settings, Mode mode, uint64_t chunkSize)
-    : TaskJob(std::move(task), std::move(store), std::move(settings)),
-      m_mode(mode),
-      m_chunkSize(std::max<uint64_t>(1, chunkSize)) {}
+                     ConnectionSettings settings, Mode mode)
+    : TaskJob(std::move(task), std::move(store), std::move(settings)), m_mode(mode) {}
 
 TransferJob::Step UploadJob::Advance(HttpRequest* finished) {
     if (!finished) {
@@ -237,7 +236,7 @@ TransferJob::Step UploadJob::FailChunk(const HttpRequest& answer) {
 }
 
 UploadJob::Window UploadJob::WindowAt(uint64_t offset) const {
-    const uint64_t end = std::min(m_work.size, offset + m_chunkSize);
+    const uint64_t end = std::min(m_work.size, offset + std::clamp(offset, kFirstChunkSize, kMaxChunkSize));
     return {offset, end > offset ? end - offset : 0};
 }
 

@@ -15,10 +15,14 @@ namespace nimbra::engine {
 class UploadJob final : public TaskJob {
 public:
     enum class Mode { Transfer, Confirm };
-    static constexpr uint64_t kDefaultChunkSize = 64ull << 20;
+    // The creation carries up to kFirstChunkSize bytes; every later request as many as are already confirmed,
+    // up to kMaxChunkSize. Small files go in one request, large ones in a few, and a failed request (whose
+    // bytes the server drops, as their checksum cannot be checked) costs at most one chunk.
+    static constexpr uint64_t kFirstChunkSize = 16ull << 20;
+    static constexpr uint64_t kMaxChunkSize = 256ull << 20;
 
     UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,
-              Mode mode, uint64_t chunkSize = kDefaultChunkSize);
+              Mode mode);
 
     Step Advance(HttpRequest* finished) override;
 
@@ -43,7 +47,6 @@ private:
     std::string ResolveLocation(const std::string& location) const;
 
     const Mode m_mode;
-    const uint64_t m_chunkSize;
     Phase m_phase = Phase::Begin;
     TaskRecord m_work;
     LocalFile m_file;

@@ -136,17 +136,28 @@ void SqliteDb::CreateSchema() {
     Exec(kSchema);
 }
 
-SqliteTransaction::SqliteTransaction(SqliteDb& db) : m_db(db), m_lock(db.Lock()) {
-    m_db.Exec("BEGIN IMMEDIATE");
+SqliteTransaction::SqliteTransaction(SqliteDb& db, Durability durability)
+    : m_db(db), m_lock(db.Lock()), m_durability(durability) {
+    // The connection syncs every commit; a deferred one skips that and rides on the next synced commit.
+    if (m_durability == Durability::Deferred)
+        m_db.Exec("PRAGMA synchronous = NORMAL");
+    try {
+        m_db.Exec("BEGIN IMMEDIATE");
+    } catch (...) {
+        if (m_durability == Durability::Deferred)
+            m_db.Exec("PRAGMA synchronous = FULL");
+        throw;
+    }
 }
 
 SqliteTransaction::~SqliteTransaction() {
-    if (!m_done) {
-        try {
+    // Nothing sensible to do on failure while unwinding; SQLite rolls back on close anyway.
+    try {
+        if (!m_done)
             m_db.Exec("ROLLBACK");
-        } catch (...) {
-            // Nothing sensible to do while unwinding; SQLite rolls back on close anyway.
-        }
+        if (m_durability == Durability::Deferred)
+            m_db.Exec("PRAGMA synchronous = FULL");
+    } catch (...) {
     }
 }
 

@@ -58,10 +58,16 @@ private:
     std::recursive_mutex m_mutex;
 };
 
+// When a commit is on the disk.
+enum class Durability {
+    Synced,    // when Commit() returns
+    Deferred,  // with a later synced commit; a crash of the machine (not of the process) may undo it
+};
+
 // Commits on Commit(), rolls back when left without it (an exception or an early return).
 class SqliteTransaction final {
 public:
-    explicit SqliteTransaction(SqliteDb& db);
+    explicit SqliteTransaction(SqliteDb& db, Durability durability = Durability::Synced);
     ~SqliteTransaction();
     SqliteTransaction(const SqliteTransaction&) = delete;
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
@@ -70,6 +76,7 @@ public:
 private:
     SqliteDb& m_db;
     std::unique_lock<std::recursive_mutex> m_lock;
+    Durability m_durability;
     bool m_done = false;
 };
 

@@ -115,8 +115,9 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
     row.id = RandomHex(16);
     row.accountId = *account;
     {
-        // Space check and reservation in one step, so that parallel creations cannot overbook.
-        SqliteTransaction transaction(m_context.db);
+        // Space check and reservation in one step, so that parallel creations cannot overbook. An upload
+        // lost with a crash of the machine is simply not found again: its client starts it over.
+        SqliteTransaction transaction(m_context.db, Durability::Deferred);
         const int64_t spare = m_context.accounts.Quota(*account) - m_context.catalogs.UsedBytes(*account) -
                               m_context.uploads.ReservedBytes(*account);
         if (row.length > spare)

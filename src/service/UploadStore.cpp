@@ -63,13 +63,15 @@ std::optional<UploadRow> UploadStore::Find(const std::string& id, int64_t accoun
 
 void UploadStore::SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
                                int64_t hashOffset) {
-    auto lock = m_db.Lock();
+    // Offsets are checked against the disk at start, so this need not wait for the disk.
+    SqliteTransaction transaction(m_db, Durability::Deferred);
     m_db.Prepare("UPDATE uploads SET offset = ?, hash_state = ?, hash_offset = ? WHERE id = ?")
         .Bind(1, offset)
         .BindBlob(2, hashState.data(), hashState.size())
         .Bind(3, hashOffset)
         .Bind(4, id)
         .Run();
+    transaction.Commit();
 }
 
 void UploadStore::MarkFinished(const std::string& id, int64_t fileId) {

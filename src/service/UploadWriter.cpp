@@ -53,20 +53,28 @@ bool UploadWriter::SubmitFull() {
     if (!m_behind) {
         // The first full block is written here; a body that goes on gets the worker.
         if (m_written == m_startOffset) {
+            HashBlock(m_buffer);
             const bool written = WriteBlock(m_buffer);
             m_buffer.clear();
             return written;
         }
-        m_behind = std::make_unique<WriteBehind>(
-            [this](const WriteBehind::Block& block) { return WriteBlock(block); });
+        m_behind = std::make_unique<WriteBehind>(std::vector<WriteBehind::Stage>{
+            [this](const WriteBehind::Block& block) {
+                HashBlock(block);
+                return true;
+            },
+            [this](const WriteBehind::Block& block) { return WriteBlock(block); }});
     }
     m_buffer = m_behind->Submit(std::move(m_buffer));
     return !m_behind->Failed();
 }
 
-bool UploadWriter::WriteBlock(const std::vector<char>& block) {
+void UploadWriter::HashBlock(const std::vector<char>& block) {
     if (m_hash)
         m_hash->Update(block.data(), block.size());
+}
+
+bool UploadWriter::WriteBlock(const std::vector<char>& block) {
     size_t done = 0;
     while (done < block.size()) {
         const ssize_t n = pwrite(m_fd, block.data() + done, block.size() - done, m_written);
@@ -91,7 +99,10 @@ bool UploadWriter::Settle() {
 }
 
 bool UploadWriter::Commit() {
-    if (m_fd < 0 || !Settle() || !WriteBlock(m_buffer))
+    if (m_fd < 0 || !Settle())
+        return false;
+    HashBlock(m_buffer);
+    if (!WriteBlock(m_buffer))
         return false;
     m_buffer.clear();
     return true;

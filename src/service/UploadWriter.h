@@ -35,18 +35,19 @@ public:
     const std::optional<FileSha1>& Hash() const { return m_hash; }
 
 private:
-    // Hashes and writes one block at the end of what is on disk.
+    void HashBlock(const std::vector<char>& block);
+    // Writes one block at the end of what is in the file.
     bool WriteBlock(const std::vector<char>& block);
-    // Blocks past the first go to a worker thread; small bodies never start one.
+    // Blocks past the first are hashed and written on threads of their own; small bodies never start them.
     bool SubmitFull();
     bool Settle();
 
     int m_fd = -1;
     int64_t m_startOffset;
     int64_t m_offset;
-    int64_t m_written;  // bytes on disk; while a worker runs, only it touches this and m_hash
+    int64_t m_written;  // bytes in the file; while the workers run, only the writing one touches this
     int64_t m_writebackFrom;
-    std::optional<FileSha1> m_hash;
+    std::optional<FileSha1> m_hash;  // while the workers run, only the hashing one touches this
     std::vector<char> m_buffer;
     std::unique_ptr<WriteBehind> m_behind;
     std::atomic<bool> m_failed{false};  // set by the worker too

@@ -1,15 +1,20 @@
 #include "service/WriteBehind.h"
 
+#include <algorithm>
+
 namespace nimbra::service {
 
 namespace {
 
-constexpr size_t kMaxQueued = 2;
+constexpr size_t kMaxQueued = 3;
 
 }  // namespace
 
-WriteBehind::WriteBehind(std::function<bool(const Block&)> process)
-    : m_process(std::move(process)), m_thread([this] { Run(); }) {}
+WriteBehind::WriteBehind(std::vector<Stage> stages)
+    : m_stages(std::move(stages)), m_next(m_stages.size(), 0) {
+    for (size_t stage = 0; stage < m_stages.size(); ++stage)
+        m_threads.emplace_back([this, stage] { Run(stage); });
+}
 
 WriteBehind::~WriteBehind() {
     {
@@ -17,7 +22,8 @@ WriteBehind::~WriteBehind() {
         m_stop = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    for (auto& thread : m_threads)
+        thread.join();
 }
 
 WriteBehind::Block WriteBehind::Submit(Block block) {
@@ -39,27 +45,35 @@ WriteBehind::Block WriteBehind::Submit(Block block) {
 
 bool WriteBehind::Drain() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_queue.empty() && !m_working; });
+    m_changed.wait(lock, [this] { return m_queue.empty(); });
     return !m_failed;
 }
 
-void WriteBehind::Run() {
+void WriteBehind::Run(size_t stage) {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stop || !m_queue.empty(); });
-        if (m_queue.empty())
-            return;
-        Block block = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_working = true;
+        m_changed.wait(lock, [&] { return m_stop || m_next[stage] < m_firstQueued + m_queue.size(); });
+        if (m_next[stage] == m_firstQueued + m_queue.size())
+            return;  // stopping with nothing left for this stage
+        // Queued blocks stay where they are until every stage is past them, and appending to a deque
+        // moves no element: the reference holds without the lock.
+        const Block& block = m_queue[m_next[stage] - m_firstQueued];
         lock.unlock();
-        m_changed.notify_all();
-        if (!m_failed && !m_process(block))
+        if (!m_failed && !m_stages[stage](block))
             m_failed = true;
         lock.lock();
-        m_working = false;
-        m_spare.push_back(std::move(block));
+        ++m_next[stage];
+        Retire();
         m_changed.notify_all();
+    }
+}
+
+void WriteBehind::Retire() {
+    const uint64_t done = *std::min_element(m_next.begin(), m_next.end());
+    while (m_firstQueued < done) {
+        m_spare.push_back(std::move(m_queue.front()));
+        m_queue.pop_front();
+        ++m_firstQueued;
     }
 }
 

@@ -92,11 +92,11 @@ TEST_F(FailureTest, AVanishedFileFailsWith9156) {
 TEST_F(FailureTest, AFileChangedUnderARunningUploadFailsWith9156AndNeverJoinsTheCatalog) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("changing.bin");
-    WriteRandomFile(file, 2 * UploadJob::kDefaultChunkSize + 5, 21);
+    WriteRandomFile(file, 2 * UploadJob::kFirstChunkSize + 5, 21);
     Fault("hangMs=800&pathPrefix=" + UploadPath() + "/&count=1");
     auto task = StartUpload(*engine, file);
     ASSERT_TRUE(
-        WaitFor([&] { return task->GetProgress() > UploadJob::kDefaultChunkSize; }));  // the append has begun
+        WaitFor([&] { return task->GetProgress() > UploadJob::kFirstChunkSize; }));  // the append has begun
     std::ofstream(file, std::ios::binary | std::ios::app) << "more";
     EXPECT_EQ(FailedCode(*task), OrvULD::ORV_ERROR_LOCAL_FILE);
     EXPECT_EQ(RemoteFileAttribute("changing.bin", "fileID"), "");

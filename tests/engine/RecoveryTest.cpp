@@ -21,7 +21,7 @@ using OrvULD::ORV_SESSION_STATE_FAIL;
 using OrvULD::ORV_SESSION_STATE_SCCESS;
 using OrvULD::ORV_SESSION_STATE_SYNC_UPLOADED;
 
-constexpr uint64_t kChunk = UploadJob::kDefaultChunkSize;
+constexpr uint64_t kChunk = UploadJob::kFirstChunkSize;
 
 class RecoveryTest : public DiskServiceFixture {
 protected:
