@@ -12,3 +12,11 @@ endif()
 if(TARGET nimbra-real-stack)
   nimbra_test(upload_engine_flow_test GUI SOURCES UploadEngineFlowTest.cpp GuiTestMain.cpp LIBS nimbra-real-stack)
 endif()
+# Folder upload: the dialog, the folder upload and the transfer list's folder rows; then over the real stack.
+if(TARGET Qt6::Test)
+  nimbra_test(folder_upload_test GUI SOURCES FolderUploadTest.cpp GuiTestMain.cpp LIBS nimbra-uic nimbra-test-host)
+endif()
+if(TARGET nimbra-real-stack)
+  nimbra_test(folder_upload_engine_flow_test GUI SOURCES FolderUploadEngineFlowTest.cpp GuiTestMain.cpp
+              LIBS nimbra-real-stack)
+endif()

@@ -425,7 +425,7 @@ void CUICTransmitDlg::OnTimer(unsigned id) {
             RefreshRecords(false);
             break;
         case kCatalogTimer:
-            // The folder upload's current file is followed here once folder uploads report to the list.
+            OnCatalogTimer();
             break;
         default:
             return;
@@ -613,6 +613,7 @@ void CUICTransmitDlg::RefreshUploading() {
         }
         ++row;
     }
+    RefreshCatalogRows(false);
 }
 
 void CUICTransmitDlg::RefreshDownloading() {
@@ -724,6 +725,9 @@ void CUICTransmitDlg::ShowRecords(bool isUpload, int finished) {
         m_pModel->SetText(row, 7, FormatTime(record.nUsedTime));
         m_pModel->SetText(row, 8, DirectoryOf(record.strFilePath, name));
         m_pModel->SetText(row, 9, isUpload ? record.strNetPath : std::string());
+    }
+    if (isUpload && finished) {
+        ShowCatalogDone();
     }
 }
 
@@ -898,7 +902,8 @@ CUICTransmitDlg::CommandEnabling CUICTransmitDlg::SelectionEnabling() const {
             return enabling;
         }
         if (record->nCatalogFlag != 0) {
-            continue;  // folder-upload rows are steered by the folder upload
+            EnableCatalogRow(*record, enabling);
+            continue;
         }
         switch (record->nState) {
             case TASK_WAITING:
@@ -944,7 +949,8 @@ bool CUICTransmitDlg::StartRow(int row) {
         return false;
     }
     if (record->nCatalogFlag != 0) {
-        return true;  // folder-upload rows are steered by the folder upload
+        StartCatalogRow(row, *record);
+        return true;
     }
     long result = 0;
     const char* refusal = nullptr;
@@ -973,7 +979,11 @@ bool CUICTransmitDlg::PauseRow(int row) {
         LOG_NULL("CUICTransmitDlg::OnButtonPause", "pstFileInfo");
         return false;
     }
-    if (record->nCatalogFlag != 0 || !IsLive(record->nState)) {
+    if (record->nCatalogFlag != 0) {
+        PauseCatalogRow(row, *record);
+        return true;
+    }
+    if (!IsLive(record->nState)) {
         return true;
     }
     if (m_pIUIPUpload->PauseTask(record->nFileID, IsUpload()) != 0) {
@@ -1034,7 +1044,9 @@ void CUICTransmitDlg::OnButtonDelete() {
             break;
         }
         if (record->nCatalogFlag != 0) {
-            continue;  // folder-upload rows are steered by the folder upload
+            DeleteCatalogRow(row, *record);
+            ++removed;
+            continue;
         }
         const int32_t id = record->nFileID;
         if (m_pIUIPUpload->DeleteTask(id, IsUpload()) != 0) {

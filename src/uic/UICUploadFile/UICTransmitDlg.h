@@ -6,12 +6,14 @@
 #include <QPoint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "function/ORVATip.h"
 #include "function/ResizableDialog.h"
 #include "host/UIUploadDefine.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
+#include "uic/UICUploadFile/CatalogTask.h"
 
 class CSkinControlPanel;
 class CTransferListModel;
@@ -48,6 +50,18 @@ public:
     void AddUpload(const FileInfoList* pVector);
     void AddDownload(const tagFileInfo* pstInfo);
     void showUploadCatalog(const FileInfoList* pVector);
+
+    // Folder uploads: the upload dialog's folder upload hands over its folders and the file it sends, and
+    // reads back which folders the user deleted here.
+    void SetCurTaskID(int32_t id) { m_nCurTaskID = id; }
+    void SetCatalogTimer(bool start);
+    void SetCatalogTask(const CatalogTaskList& files, size_t index, const CatalogSizeList& sizes);
+    void CreatCatalogRun(const CatalogTaskList& files);
+    // Whether folders were deleted here, and whether the running one was among them; both are cleared.
+    void GetCatalogResult(bool& removedAny, bool& currentRemoved);
+    void GetRemovedPaths(std::vector<std::string>& paths) const { paths = m_vecRemovedPaths; }
+    const CatalogTaskList& CatalogDone() const { return m_vecCatalogDone; }
+    bool IsCatalogPaused() const { return m_bCatalogPaused; }
 
     void OnTimer(unsigned id);
     void StartTimer();
@@ -130,6 +144,23 @@ private:
     CUICSuspendDlg* GetSuspendDlg();
     void SetViewLabel(int unit, const char* key, long count);
 
+    // Folder-upload rows (their records are owned by the list, not by a record map).
+    void OnCatalogTimer();
+    void RefreshCatalogRows(bool endedOnly);
+    int FindCatalogRow(const std::string& path) const;
+    void AppendCatalogRow(const tagCatalogTask& entry);
+    tagFileInfo* OwnCatalogRecord();
+    void RemoveCatalogRow(int row);
+    uint64_t CatalogRowSize(int row);
+    void RefreshCatalogRow(size_t k, int row);
+    void FinishCatalogRow(size_t k, int row);
+    void ShowCatalogDone();
+    tagCatalogTask* CatalogEntry(const std::string& path);
+    void EnableCatalogRow(const tagFileInfo& record, CommandEnabling& enabling) const;
+    void StartCatalogRow(int row, tagFileInfo& record);
+    void PauseCatalogRow(int row, tagFileInfo& record);
+    void DeleteCatalogRow(int row, const tagFileInfo& record);
+
     std::vector<int> SelectedRows() const;
     bool StartRow(int row);
     bool PauseRow(int row);
@@ -153,6 +184,18 @@ private:
     uint64_t m_ullCurBytes = 0;
     std::string m_strCurSpeed;
     std::string m_strCurNetPath;
+    CatalogTaskList m_vecCatalogFiles;
+    CatalogSizeList m_vecCatalogSizes;
+    std::vector<std::string> m_vecRemovedPaths;
+    CatalogTaskList m_vecCatalogDone;
+    std::vector<std::unique_ptr<tagFileInfo>> m_vecCatalogRecords;
+    bool m_bCatalogRemoved = false;
+    bool m_bCurCatalogRemoved = false;
+    bool m_bCatalogPaused = false;
+    bool m_bCatalogStop = false;
+    bool m_bUsedTimeToggle = false;
+    uint32_t m_nCatalogUsedTime = 0;
+    std::string m_strPausedCatalogPath;
     bool m_bFittingColumns = false;
     int m_nSortColumn = 0;
     int m_nSortDirection = 0;

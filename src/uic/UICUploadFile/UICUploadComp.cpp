@@ -311,9 +311,10 @@ long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& uploadDoc, cons
         lRet = m_pUICUploadDlg->UploadDragFilesToNetDisk(files);
     }
     if (!folders.empty()) {
-        // Dropped folders need the folder upload, which the dialog does not have yet.
-        LOG_ERROR(kName, "folder upload is not available");
-        lRet = -1;
+        if (!DialogWithWindow(m_pUICUploadDlg, kName, "m_pUICUploadDlg")) {
+            return -1;
+        }
+        lRet = m_pUICUploadDlg->setUpLoadDropCatalog(folders);
     }
     return lRet;
 }
@@ -504,10 +505,16 @@ long CUICUploadComp::OpenDIYFile(long /*openFlag*/) {
     return -1;
 }
 
-long CUICUploadComp::OnCreateNetCatalogResp(const std::string& /*answer*/) {
-    LOG_FUNCTION("CUICUploadComp::OnCreateNetCatalogResp");
-    LOG_NULL("CUICUploadComp::OnCreateNetCatalogResp", "m_pUICUploadDlg");
-    return -1;
+long CUICUploadComp::OnCreateNetCatalogResp(const std::string& answer) {
+    static const char* const kName = "CUICUploadComp::OnCreateNetCatalogResp";
+    LOG_FUNCTION(kName);
+    if (!m_pUICUploadDlg) {
+        LOG_NULL(kName, "m_pUICUploadDlg");
+        return -1;
+    }
+    // A copy: the host's string may go while the folder upload works with the answer.
+    m_pUICUploadDlg->creatteNetCatalogResp(std::string(answer));
+    return 0;
 }
 
 CUICUploadDlg* CUICUploadComp::GetUICUploadDlg() {

@@ -83,6 +83,7 @@ CUICUploadDlg::CUICUploadDlg(QWidget* parent)
     m_messages.On(WM_SPLITTER_HOR_RANGE, [this](WPARAM w, LPARAM l) { return OnSplitterHorRange(w, l); });
     m_messages.On(WM_SPLITTER_VER_RANGE, [this](WPARAM w, LPARAM l) { return OnSplitterVerRange(w, l); });
     connect(m_ui->buttonChoose, &QPushButton::clicked, this, [this] { OnBnClickedButtonChoose(); });
+    connect(m_ui->buttonCatalog, &QPushButton::clicked, this, [this] { OnBnClickedButtonCatalog(); });
     connect(m_pUpload, &QPushButton::clicked, this, [this] { OnBnClickedButtonUpload(); });
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, [this] { OnBnClickedButtonCanecl(); });
     connect(m_pCombo, &CUICComboTreeCtrl::Notify, this, [this](int code) {
@@ -274,9 +275,6 @@ void CUICUploadDlg::AddRow(std::unique_ptr<tagUploadRow> record, const std::stri
     m_pList->SetItemButtonImages(row, 4, 0, 1, 2, -1);
     m_pList->SetItemText(row, 1, record->Name());
     m_pList->SetItemText(row, 2, sizeText);
-    if (record->bFolder) {
-        m_pList->SetItemImage(row, 3, 0);
-    }
     m_vecRows.push_back(std::move(record));
 }
 
@@ -307,6 +305,85 @@ void CUICUploadDlg::OnBnClickedButtonChoose() {
     RefreshSize();
 }
 
+void CUICUploadDlg::OnBnClickedButtonCatalog() {
+    LOG_FUNCTION("CUICUploadDlg::OnBnClickedButtonCatalog");
+    const std::string goalPath = m_pCombo->GetSelectedPath();
+    m_nGoalDepth = static_cast<int>(std::count(goalPath.begin(), goalPath.end(), '\\'));
+    std::string folder = Services::GetPrompts().BrowseFolder(this, "请选择目录", {});
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    if (folder.empty()) {
+        RefreshSize();
+        return;
+    }
+    const tagFolderScan scan = ScanFolder(folder, m_nGoalDepth);
+    for (const auto& row : m_vecRows) {
+        if (row->strPath == folder) {
+            return;
+        }
+    }
+    auto record = std::make_unique<tagUploadRow>();
+    record->strPath = folder;
+    record->bFolder = true;
+    const std::string name = record->Name();
+    m_folderUpload.AddSize(scan.ullBytes, folder);
+    m_rules.AddListed(scan.ullBytes);
+    AddRow(std::move(record), "(" + MakeSize(scan.ullBytes) + ")");
+    const int row = m_pList->GetItemCount() - 1;
+    if (scan.bTooDeep) {
+        RefuseFolderRow(row, folder, "IDS_UPLOAD_INFO_CATALOG_BAG");
+    } else if (HasCatalogNamed(goalPath, name)) {
+        RefuseFolderRow(row, folder, "IDS_UPLOAD_INFO_CATALOG_SAMENAME");
+    }
+    m_pList->show();
+    RefreshSize();
+}
+
+bool CUICUploadDlg::HasCatalogNamed(const std::string& parentPath, const std::string& name) const {
+    return m_catalog.AnyPathEquals(parentPath + "\\" + name);
+}
+
+void CUICUploadDlg::RefuseFolderRow(int row, const std::string& path, const char* key) {
+    const std::string message = Text(key);
+    m_pList->SetItemImage(row, 3, 0);
+    const QRect cell = m_pList->CellRect(row, 0);
+    const QPoint point(m_pList->viewport()->width() - 40, cell.top());
+    Services::GetSkin().ShowBalloonTip(m_pList->viewport()->mapToGlobal(point), "", message, TTI_NONE);
+    m_rules.BlockedPaths().push_back({path, message});
+}
+
+long CUICUploadDlg::setUpLoadDropCatalog(const std::vector<std::string>& folders) {
+    static const char* const kName = "CUICUploadDlg::setUpLoadDropCatalog";
+    LOG_FUNCTION(kName);
+    if (m_catalog.CurrentPath().empty()) {
+        m_catalog.SetCurrentPath("我的网盘\\我的文件夹");
+    }
+    const std::string goalPath = m_catalog.CurrentPath();
+    const auto refuse = [this](const char* text) {
+        Services::GetPrompts().MessageBox(this, text, "提示：", MB_OK | MB_ICONINFORMATION);
+        return -1;
+    };
+    // Every folder is checked before any is added: a refused drop leaves nothing behind to start later.
+    std::vector<uint64_t> sizes;
+    for (const std::string& folder : folders) {
+        const tagFolderScan scan = ScanFolder(folder, m_nGoalDepth);
+        if (scan.bTooDeep) {
+            return refuse("该文件夹的总层级超过网盘的目录层级的最大限制，请修改后在上传！");
+        }
+        if (HasCatalogNamed(goalPath, tagUploadRow{folder}.Name())) {
+            return refuse("与现有的网盘文件（夹）重名，请修改后在上传！");
+        }
+        sizes.push_back(scan.ullBytes);
+    }
+    for (size_t i = 0; i < folders.size(); ++i) {
+        m_folderUpload.AddSize(sizes[i], folders[i]);
+        m_folderUpload.AddTask(FolderTask(folders[i], goalPath, {}));
+    }
+    m_folderUpload.Start();
+    return 0;
+}
+
 LRESULT CUICUploadDlg::OnListClickCloumnDel(WPARAM /*wParam*/, LPARAM lParam) {
     const auto* notify = reinterpret_cast<const tagListNotify*>(lParam);
     if (!notify || notify->bCancel || notify->nEvent != LIST_LBUTTONDOWN || notify->nID != LIST_BUTTON_ID) {
@@ -314,6 +391,9 @@ LRESULT CUICUploadDlg::OnListClickCloumnDel(WPARAM /*wParam*/, LPARAM lParam) {
     }
     const int row = m_pList->GetSelectedRow();
     if (row >= 0 && row < static_cast<int>(m_vecRows.size())) {
+        if (m_vecRows[row]->bFolder) {
+            m_rules.RemoveListed(m_folderUpload.SizeOf(m_vecRows[row]->strPath));
+        }
         m_rules.RemoveListed(m_vecRows[row]->ullSize);
         m_pList->DeleteItem(row);
         m_vecRows.erase(m_vecRows.begin() + row);
@@ -477,8 +557,11 @@ void CUICUploadDlg::OnBnClickedButtonUpload() {
     }
     // Folder rows are the folder upload's; the engine takes the files.
     std::vector<tagPendingFile> files;
+    std::vector<std::string> folders;
     for (const auto& row : m_vecRows) {
-        if (!row->bFolder) {
+        if (row->bFolder) {
+            folders.push_back(row->strPath);
+        } else {
             tagPendingFile file;
             file.strPath = row->strPath;
             file.ullSize = row->ullSize;
@@ -497,7 +580,14 @@ void CUICUploadDlg::OnBnClickedButtonUpload() {
         return;
     }
     CMiniature::CreateMiniature(m_vecFiles, CToolsHelp::GetProgramDir());
-    if (m_vecFiles.empty() || !UploadFile()) {
+    const bool filesStarted = m_vecFiles.empty() || UploadFile();
+    if (!folders.empty()) {
+        for (const std::string& folder : folders) {
+            m_folderUpload.AddTask(FolderTask(folder, goalPath, m_strTag));
+        }
+        m_folderUpload.Start();
+    }
+    if (!filesStarted) {
         return;
     }
     PrepareProgressDlg();
@@ -564,9 +654,7 @@ bool CUICUploadDlg::UploadFile() {
     }
     tagUploadInfo info = m_catalog.Server();
     info.strSSOKey = login->GetLoginString();
-    const std::string& target = m_catalog.TargetID();
-    info.strTargetCatalogID =
-        target.empty() || target == ROOT_CATALOG_ID || target == "root" ? m_catalog.GoalID() : target;
+    info.strTargetCatalogID = UploadParentID();
     info.strNewCatalogName.clear();
     info.strTag = m_strTag;
     if (adapter->StartUpload(entries, info, 0) == -1) {
@@ -591,10 +679,26 @@ bool CUICUploadDlg::UploadFile() {
     return true;
 }
 
-// Timer 1002 belongs to the folder upload, which is not part of this dialog yet.
+std::string CUICUploadDlg::UploadParentID() const {
+    const std::string& target = m_catalog.TargetID();
+    return target.empty() || target == ROOT_CATALOG_ID || target == "root" ? m_catalog.GoalID() : target;
+}
+
+tagCatalogTask CUICUploadDlg::FolderTask(const std::string& path, const std::string& goalPath,
+                                         const std::string& tag) const {
+    tagCatalogTask task;
+    task.strPath = path;
+    task.strGoalPath = goalPath;
+    task.strParentID = UploadParentID();
+    task.strTag = tag;
+    return task;
+}
+
 void CUICUploadDlg::OnTimer(unsigned id) {
     if (id == TIMER_UPLOAD_FILE) {
         TUploadFile();
+    } else if (id == TIMER_UPLOAD_CATALOG) {
+        m_folderUpload.TUploadCatalog();
     }
 }
 

@@ -2,7 +2,7 @@
 // The upload dialog: the user picks a goal folder on the network disk, lists local files, writes tags
 // and a description, and presses Upload. The dialog checks what was composed, makes the thumbnails,
 // hands the files to the engine adapter and then, hidden, follows its tasks once a second.
-// Folder rows are listed and counted here; their upload is driven by the folder upload (timer 1002).
+// Folder rows are listed and counted here; their upload is the folder upload's (FolderUpload.h, timer 1002).
 
 #include <memory>
 #include <set>
@@ -14,6 +14,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/CatalogDocument.h"
+#include "uic/UICUploadFile/FolderUpload.h"
 #include "uic/UICUploadFile/Miniature.h"
 #include "uic/UICUploadFile/UICUpLoadListCtrl.h"
 #include "uic/UICUploadFile/UploadRules.h"
@@ -57,6 +58,9 @@ public:
     void ShowSize();
     void RefreshSize();
     long UploadDragFilesToNetDisk(const std::vector<std::string>& files);
+    // Dropped folders go into the host's current folder; -1 when one is refused (then none is added).
+    long setUpLoadDropCatalog(const std::vector<std::string>& folders);
+    void creatteNetCatalogResp(const std::string& answer) { m_folderUpload.creatteNetCatalogResp(answer); }
     void SetCurDirMode(bool currentFolder) { m_bIsCurDir = currentFolder; }
     void HideWindow();
     void Clear();
@@ -64,6 +68,7 @@ public:
 
     // Handlers.
     void OnBnClickedButtonChoose();
+    void OnBnClickedButtonCatalog();
     void OnBnClickedButtonUpload();
     void OnBnClickedButtonCanecl();
     void OnCbnSelendokComboGoalcatalog();
@@ -95,6 +100,9 @@ public:
     bool IsTimerRunning(unsigned id) const { return m_timers.IsActive(id); }
     CUICUpLoadListCtrl* List() const { return m_pList; }
     CUICComboTreeCtrl* Combo() const { return m_pCombo; }
+    const CFolderUpload& FolderUpload() const { return m_folderUpload; }
+    // The transfer list, kept once the component handed it out with its window.
+    CUICTransmitDlg* GetTransmitDlg();
 
 protected:
     bool OnInitDialog() override;
@@ -117,8 +125,14 @@ private:
     bool ShowVerdict(const RuleVerdict& verdict, QWidget* focus);
     void ColourFullWidth(const std::vector<int32_t>& positions);
     void WriteUploadPath(const char* key, const std::string& path);
-    CUICTransmitDlg* GetTransmitDlg();
     std::string TagText() const;
+    // The catalog an upload goes into: the chosen target, or the goal when the target is the top catalog.
+    std::string UploadParentID() const;
+    tagCatalogTask FolderTask(const std::string& path, const std::string& goalPath,
+                              const std::string& tag) const;
+    // A folder the network disk would refuse: marked, explained at its row, and kept from IsRight.
+    void RefuseFolderRow(int row, const std::string& path, const char* key);
+    bool HasCatalogNamed(const std::string& parentPath, const std::string& name) const;
     std::string DescriptionText() const;
 
     std::unique_ptr<Ui::UploadDlgForm> m_ui;
@@ -129,6 +143,8 @@ private:
     QPushButton* m_pUpload = nullptr;
     WindowTimers m_timers;
     WindowMessageMap m_messages;
+    CFolderUpload m_folderUpload{*this, m_timers};
+    int m_nGoalDepth = 0;  // levels of the goal path at the last folder choice
 
     CUploadRules m_rules;
     CCatalogDocument m_catalog;

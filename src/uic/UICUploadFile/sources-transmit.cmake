@@ -6,6 +6,7 @@ list(APPEND NIMBRA_UIC_SOURCES
   TransferText.cpp
   TransferListModel.cpp
   UICTransmitDlg.cpp
+  UICTransmitDlgCatalog.cpp
   UICSuspendDlg.cpp
   UICProgressDlg.cpp
   SkinControlPanel.cpp

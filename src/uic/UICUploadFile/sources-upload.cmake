@@ -2,6 +2,8 @@
 list(APPEND NIMBRA_UIC_SOURCES
   CatalogDocument.cpp
   ContentType.cpp
+  FolderScan.cpp
+  FolderUpload.cpp
   LangFormat.cpp
   Miniature.cpp
   SkinSplitterCtrl.cpp
