@@ -20,6 +20,7 @@
 
 #include "DownloadRequests.h"
 #include "ModalAnswerer.h"
+#include "ScriptedFolderUpload.h"
 #include "platform/CodePage.h"
 
 namespace nimbra::app {
@@ -102,7 +103,7 @@ int ScriptedRun::Run(const ScriptOptions& options) {
     m_downloadDir = QDir(work.filePath("downloads"));
     const bool done = SignIn(options, work.filePath("disk")) && MakeFiles(QDir(work.filePath("files"))) &&
                       m_downloadDir.mkpath(".") && CreateTargetCatalog() && Upload() && WaitForUploads() &&
-                      DownloadOne();
+                      UploadFolder(QDir(work.filePath("folder"))) && DownloadOne();
     // Anything that would have waited for a person is a failure of the run, even if the rest passed.
     for (const QString& title : m_answerer.Unexpected())
         Fail("a window nobody expected was closed: \"" + title + "\"");
@@ -186,6 +187,14 @@ bool ScriptedRun::Upload() {
     Say("upload: the upload dialog is not available yet (UploadDragFilesToNetDisk answered -1); "
         "handing the files to IUICUpload::StartUpload instead");
     return UploadThroughStartUpload();
+}
+
+bool ScriptedRun::UploadFolder(const QDir& folder) {
+    if (!folder.mkpath("."))
+        return Fail("cannot create " + folder.path());
+    ScriptedFolderUpload upload(m_session, m_window.Page(), [this](const QString& line) { Say(line); });
+    QString error;
+    return upload.Run(folder, m_catalogId, m_timeoutSeconds, error) || Fail("folder upload: " + error);
 }
 
 bool ScriptedRun::UploadThroughStartUpload() {

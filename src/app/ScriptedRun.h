@@ -1,6 +1,7 @@
 #pragma once
 // `nimbra --script`: a round trip without a person. Signs in, hands generated files and a picture to the
-// upload component, waits until the service holds them, fetches one back and compares the bytes.
+// upload component, waits until the service holds them, drops a generated folder tree on the page and checks
+// it arrives as catalogs, fetches one file back and compares the bytes.
 // Prints a line per transfer and a summary; the exit code is 0 only when every check passed.
 
 #include <QDir>
@@ -43,6 +44,8 @@ private:
     bool Upload();
     bool UploadThroughStartUpload();
     bool WaitForUploads();
+    // A generated folder tree dropped on the page, checked on the service catalog by catalog.
+    bool UploadFolder(const QDir& folder);
     bool WaitForDownload(const QString& path);
     bool DownloadOne();
     bool CheckThumbnail();
