@@ -92,6 +92,7 @@ bool CUICTransmitDlg::OnInitDialog() {
     LOG_FUNCTION(kName);
     Services::GetSkin().ApplySkin(this, "DlgTransmit");
     CResizableDialog::OnInitDialog();
+    SC_ORVA::RegisterWindow(this);
     setWindowIcon(QIcon(QString::fromStdString(ProgramDirUtf8() + "images/Main/Nimbra.ico")));
     if (!CreateCtrl() || !InitUIP()) {
         return false;

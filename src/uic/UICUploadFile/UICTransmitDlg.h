@@ -11,6 +11,7 @@
 #include "function/ORVATip.h"
 #include "function/ResizableDialog.h"
 #include "host/UIUploadDefine.h"
+#include "platform/WinBase.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/CatalogTask.h"
@@ -27,7 +28,7 @@ namespace Ui {
 class TransmitDlgForm;
 }
 
-class CUICTransmitDlg final : public CResizableDialog {
+class CUICTransmitDlg final : public CResizableDialog, public SC_ORVA::IWinBase {
     Q_OBJECT
 public:
     static constexpr unsigned kUploadTimer = 1000;
@@ -68,8 +69,8 @@ public:
     void ComputeProgress(int32_t id, const tagFileInfo& info, bool isUpload);
     void ShowProgress(double percent, bool isUpload);
 
-    bool SetLanguage();
-    bool PostDestroyWin();
+    bool SetLanguage() override;
+    bool PostDestroyWin() override;
     // 0 while a download view is shown, else 1.
     long IsUpload() const;
     // Skin panel notices (0x1400): a unit click runs the unit; a click beside the units answers -1.

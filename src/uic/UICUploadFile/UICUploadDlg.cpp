@@ -100,6 +100,7 @@ bool CUICUploadDlg::OnInitDialog() {
     LOG_FUNCTION("CUICUploadDlg::OnInitDialog");
     Services::GetSkin().ApplySkin(this, "DlgUpload");
     CResizableDialog::OnInitDialog();
+    SC_ORVA::RegisterWindow(this);
     setWindowIcon(QIcon(ToQString(CToolsHelp::GetProgramDir() + "images/Main/Nimbra.ico")));
     SetLanguage();
     QFont font(ToQString("宋体"));
@@ -134,6 +135,11 @@ bool CUICUploadDlg::SetLanguage() {
     setWindowTitle(ToQString(Text("IDS_UPLOAD_TITLE_MAIN")));
     CToolsHelp::SetDlgItemTextA(this, IDC_BUTTON_CANECL, "IDS_UPLOAD_BUTTON_CANECL", kSection);
     CToolsHelp::SetDlgItemTextA(this, IDC_STATIC_LIST_CAPTION, "IDS_UPLOAD_STATIC_TEXT2", kSection);
+    return true;
+}
+
+bool CUICUploadDlg::PostDestroyWin() {
+    LOG_INFO("CUICUploadDlg::PostDestroyWin", "PostDestroyWin");
     return true;
 }
 

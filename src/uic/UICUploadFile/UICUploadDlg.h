@@ -11,6 +11,7 @@
 
 #include "function/ResizableDialog.h"
 #include "host/HostTypes.h"
+#include "platform/WinBase.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/CatalogDocument.h"
@@ -44,13 +45,14 @@ struct tagUploadProgressText {
     int32_t nPercent = 0;
 };
 
-class CUICUploadDlg final : public CResizableDialog {
+class CUICUploadDlg final : public CResizableDialog, public SC_ORVA::IWinBase {
     Q_OBJECT
 public:
     explicit CUICUploadDlg(QWidget* parent = nullptr);
     ~CUICUploadDlg() override;
 
-    bool SetLanguage();
+    bool SetLanguage() override;
+    bool PostDestroyWin() override;
 
     // From the component.
     int SetUploadParam(const std::string& doc, long flag);

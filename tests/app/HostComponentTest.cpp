@@ -1,0 +1,211 @@
+// The host with the real component, engine and nimbra-diskd, loaded from the build's program folder as
+// `nimbra` loads them: the page's Download button for one file, several files and a folder, and the
+// language switch reaching the component's windows.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "EmbeddedService.h"
+#include "HostSession.h"
+#include "MainWindow.h"
+#include "ModalAnswerer.h"
+#include "platform/CodePage.h"
+
+using namespace nimbra::app;
+
+namespace {
+
+constexpr const char* kPassword = "pass";
+
+QApplication& GuiApp() {
+    if (auto* existing = qobject_cast<QApplication*>(QApplication::instance()))
+        return *existing;
+    static int argc = 1;
+    static char name[] = "host-component-test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+void Pump(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Waits, with the event loop running, until the condition holds; false when a minute passes first.
+template <class Condition>
+bool WaitFor(Condition condition) {
+    const QDeadlineTimer deadline{std::chrono::seconds(60)};
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        Pump(50);
+    }
+    return true;
+}
+
+// A download is complete once the engine has given it its name (it receives into "<file>.part").
+bool Downloaded(const QString& path) {
+    return WaitFor([&] { return QFileInfo::exists(path) && !QFileInfo::exists(path + ".part"); });
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class HostComponentTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        GuiApp();
+        work = std::make_unique<QTemporaryDir>();
+        account = QString("host-component-%1").arg(QCoreApplication::applicationPid());
+        service = std::make_unique<EmbeddedService>();
+        ASSERT_TRUE(service->Start(NIMBRA_DISKD_PATH, work->filePath("disk"),
+                                   {"--add-account", account + ":" + kPassword}))
+            << service->Error().toStdString();
+        session = std::make_unique<HostSession>(QCoreApplication::applicationDirPath().toStdString() + "/",
+                                                "zh_CN");
+        ASSERT_NE(session->LoadComponent(), nullptr) << session->ComponentError();
+        window = std::make_unique<MainWindow>(*session);
+        session->Offer(IID_IUICMainWnd, window.get());
+        session->Offer(IID_IUICNetDisk, &window->Page());
+        std::string error;
+        ASSERT_TRUE(
+            session->SignIn(service->BaseUrl().toStdString(), account.toStdString(), kPassword, error))
+            << error;
+        window->ShowSignedIn();
+        answerer = std::make_unique<ModalAnswerer>();
+    }
+    static void TearDownTestSuite() {
+        if (session)
+            session->SignOut();
+        answerer.reset();
+        if (session) {
+            session->Offer(IID_IUICMainWnd, nullptr);
+            session->Offer(IID_IUICNetDisk, nullptr);
+        }
+        window.reset();
+        if (session)
+            QDir(QString::fromStdString(session->ProgramDir()) + account).removeRecursively();
+        session.reset();
+        service.reset();
+        work.reset();
+    }
+
+    static std::unique_ptr<QTemporaryDir> work;
+    static std::unique_ptr<EmbeddedService> service;
+    static std::unique_ptr<HostSession> session;
+    static std::unique_ptr<MainWindow> window;
+    static std::unique_ptr<ModalAnswerer> answerer;
+    static QString account;
+};
+
+std::unique_ptr<QTemporaryDir> HostComponentTest::work;
+std::unique_ptr<EmbeddedService> HostComponentTest::service;
+std::unique_ptr<HostSession> HostComponentTest::session;
+std::unique_ptr<MainWindow> HostComponentTest::window;
+std::unique_ptr<ModalAnswerer> HostComponentTest::answerer;
+QString HostComponentTest::account;
+
+TEST_F(HostComponentTest, DownloadButtonFetchesOneFileSeveralFilesAndAFolder) {
+    NetDiskPage& page = window->Page();
+    const std::string catalogId = session->Disk().CreateCatalog("root", "Photos");
+    ASSERT_TRUE(page.Reload() && page.SelectCatalog(catalogId));
+    // Two files put on the service through the component, as a drop on the page.
+    QDir local(work->filePath("local"));
+    ASSERT_TRUE(local.mkpath("."));
+    const std::map<QString, QByteArray> originals = {
+        {"first.bin", QByteArray(300 * 1024 + 7, 'a')},
+        {ToQString("第二.txt"), QByteArray("第二个文件\n").repeated(99)}};
+    QStringList paths;
+    for (const auto& [name, bytes] : originals) {
+        QFile file(local.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        paths << file.fileName();
+    }
+    ASSERT_NE(page.UploadToCurrent(paths, {}), -1);
+    ASSERT_TRUE(WaitFor([&] {
+        std::string error;
+        const auto files = session->Disk().Files(catalogId, error);
+        return files && files->size() == originals.size();
+    }));
+    ASSERT_TRUE(page.Reload() && page.SelectCatalog(catalogId));
+    auto* table = page.findChild<QTableWidget*>();
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 2);
+    const QString firstName = QString::fromStdString(page.Files().at(0).name);
+
+    // One file: the save dialog, answered with another name of the same extension.
+    table->clearSelection();
+    table->selectRow(0);
+    const QString single = work->filePath("copy-" + firstName);
+    answerer->ExpectFileDialog(single);
+    ASSERT_EQ(page.DownloadSelection(), 0);
+    EXPECT_TRUE(answerer->Answered());
+    ASSERT_TRUE(Downloaded(single));
+    EXPECT_EQ(Bytes(single), originals.at(firstName));
+
+    // Several files: the folder browser, then every file under its own name.
+    QDir several(work->filePath("several"));
+    ASSERT_TRUE(several.mkpath("."));
+    table->clearSelection();
+    table->selectionModel()->select(table->model()->index(0, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    answerer->ExpectFileDialog(several.path());
+    ASSERT_EQ(page.DownloadSelection(), 0);
+    EXPECT_TRUE(answerer->Answered());
+    // Nothing selected: the chosen catalog as a folder of its own name.
+    QDir folder(work->filePath("folder"));
+    ASSERT_TRUE(folder.mkpath("."));
+    table->clearSelection();
+    answerer->ExpectFileDialog(folder.path());
+    ASSERT_EQ(page.DownloadSelection(), 0);
+    EXPECT_TRUE(answerer->Answered());
+    for (const auto& [name, bytes] : originals) {
+        for (const QString& path : {several.filePath(name), folder.filePath("Photos/" + name)}) {
+            ASSERT_TRUE(Downloaded(path)) << path.toStdString();
+            EXPECT_EQ(Bytes(path), bytes) << path.toStdString();
+        }
+    }
+    EXPECT_TRUE(answerer->Unexpected().isEmpty()) << answerer->Unexpected().join(", ").toStdString();
+}
+
+// The visible top-level window with this title, if any.
+QWidget* WindowTitled(const QString& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle() == title)
+            return widget;
+    }
+    return nullptr;
+}
+
+TEST_F(HostComponentTest, SwitchingLanguageRetitlesTheUploadDialogAndTheTransferList) {
+    NetDiskPage& page = window->Page();
+    ASSERT_EQ(page.ShowUploadDialog(), 0);
+    ASSERT_EQ(page.ShowTransfers(), 0);
+    QWidget* upload = WindowTitled(ToQString("上传文件"));
+    QWidget* transfers = WindowTitled(ToQString("传输管理"));
+    ASSERT_NE(upload, nullptr);
+    ASSERT_NE(transfers, nullptr);
+
+    window->SwitchLanguage("en");
+    EXPECT_EQ(upload->windowTitle(), "Upload files");
+    EXPECT_EQ(transfers->windowTitle(), "Transfer manager");
+    window->SwitchLanguage("zh_CN");
+    EXPECT_EQ(upload->windowTitle(), ToQString("上传文件"));
+}
+
+}  // namespace
