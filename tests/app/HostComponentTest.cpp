@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "EmbeddedService.h"
+#include "GuiApp.h"
 #include "HostSession.h"
 #include "MainWindow.h"
 #include "ModalAnswerer.h"
@@ -25,16 +26,6 @@ using namespace nimbra::app;
 namespace {
 
 constexpr const char* kPassword = "pass";
-
-QApplication& GuiApp() {
-    if (auto* existing = qobject_cast<QApplication*>(QApplication::instance()))
-        return *existing;
-    static int argc = 1;
-    static char name[] = "host-component-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 void Pump(int milliseconds) {
     QEventLoop loop;

@@ -13,6 +13,7 @@
 
 #include "EmbeddedService.h"
 #include "FlashRequest.h"
+#include "GuiApp.h"
 #include "HostSession.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
@@ -23,16 +24,6 @@
 using namespace nimbra::app;
 
 namespace {
-
-QApplication& GuiApp() {
-    if (auto* existing = qobject_cast<QApplication*>(QApplication::instance()))
-        return *existing;
-    static int argc = 1;
-    static char name[] = "host-windows-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // A program folder with the shipped language files and skins, but without the component.
 void CopyFolder(const QString& from, const QString& to) {

@@ -6,22 +6,15 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 
+#include "GuiApp.h"
 #include "ModalAnswerer.h"
 
 using nimbra::app::ModalAnswerer;
 
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "modal-answerer-test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
-
 TEST(ModalAnswerer, TypesThePathIntoTheExpectedSaveDialogOnce) {
-    EnsureApp();
+    GuiApp();
     QTemporaryDir folder;
     const QString target = folder.filePath("data-2m.bin");
     ModalAnswerer answerer;
@@ -35,7 +28,7 @@ TEST(ModalAnswerer, TypesThePathIntoTheExpectedSaveDialogOnce) {
 }
 
 TEST(ModalAnswerer, ClosesAnyOtherBlockingWindowAndNamesIt) {
-    EnsureApp();
+    GuiApp();
     ModalAnswerer answerer;
     QMessageBox box(QMessageBox::Information, "Space", "not enough", QMessageBox::Ok);
     box.exec();

@@ -91,6 +91,11 @@ protected:
     }
     void MakeFolder(const std::string& relative) { ASSERT_TRUE(QDir().mkpath(ToQString(Path(relative)))); }
     bool Exists(const std::string& relative) const { return QFile::exists(ToQString(Path(relative))); }
+    // The two files of kPhotosDoc handed to the engine, into the folder.
+    void ExpectPhotosIn(const std::string& folder) {
+        EXPECT_CALL(adapter, DownloadFile("http://s/file/1", Path(folder + "/a.jpg"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("http://s/file/2", Path(folder + "/b.jpg"), -1, -1));
+    }
 
     QTemporaryDir m_dir;
     NiceMock<MockUIPUpload> adapter;
@@ -166,10 +171,8 @@ TEST_F(DownloadRequestTest, DownloadFolderCreatesTheFolderAndStartsWhereItWasLas
     MakeFolder("second/");
     prompts.QueueFolder(Path("first"));
     prompts.QueueFolder(Path("second/"));
-    EXPECT_CALL(adapter, DownloadFile("http://s/file/1", Path("first/Photos/a.jpg"), -1, -1));
-    EXPECT_CALL(adapter, DownloadFile("http://s/file/2", Path("first/Photos/b.jpg"), -1, -1));
-    EXPECT_CALL(adapter, DownloadFile("http://s/file/1", Path("second/Photos/a.jpg"), -1, -1));
-    EXPECT_CALL(adapter, DownloadFile("http://s/file/2", Path("second/Photos/b.jpg"), -1, -1));
+    ExpectPhotosIn("first/Photos");
+    ExpectPhotosIn("second/Photos");
     EXPECT_EQ(component->DownloadFolder(kPhotosDoc), 0);
     EXPECT_TRUE(Exists("first/Photos"));
     EXPECT_EQ(component->DownloadFolder(kPhotosDoc), 0);
@@ -193,10 +196,8 @@ TEST_F(DownloadRequestTest, AnExistingFolderIsOfferedTheNextFreeNameYesNoOrCance
     prompts.QueueMessageBoxResult(IDCANCEL);
     {
         InSequence order;
-        EXPECT_CALL(adapter, DownloadFile("http://s/file/1", Path("Photos(3)/a.jpg"), -1, -1));
-        EXPECT_CALL(adapter, DownloadFile("http://s/file/2", Path("Photos(3)/b.jpg"), -1, -1));
-        EXPECT_CALL(adapter, DownloadFile("http://s/file/1", Path("Photos/a.jpg"), -1, -1));
-        EXPECT_CALL(adapter, DownloadFile("http://s/file/2", Path("Photos/b.jpg"), -1, -1));
+        ExpectPhotosIn("Photos(3)");
+        ExpectPhotosIn("Photos");
     }
     EXPECT_EQ(component->DownloadFolder(kPhotosDoc), 0);
     EXPECT_TRUE(Exists("Photos(3)"));
