@@ -261,6 +261,23 @@ TEST_F(DownloadRequestTest, DownloadFilesRemembersItsFolderInConfigIniAndShowsTh
     EXPECT_EQ(GetPrivateProfileString("PREPATH", "DOWNFILES", "", ConfigFile().c_str()), Path(""));
 }
 
+TEST_F(DownloadRequestTest, RepeatedNamesInOneRequestAreNumberedSoNoTwoTasksShareAPath) {
+    prompts.QueueFolder(Path(""));
+    {
+        InSequence order;
+        EXPECT_CALL(adapter, DownloadFile("u1", Path("a.jpg"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u2", Path("a(2).jpg"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u3", Path("a(3).jpg"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u4", Path("notes"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u5", Path("notes(2)"), -1, -1));
+    }
+    EXPECT_EQ(component->DownloadFiles("<DownloadFiles><DownloadList><File url=\"u1\" name=\"a.jpg\"/>"
+                                       "<File url=\"u2\" name=\"a.jpg\"/><File url=\"u3\" name=\"x/a.jpg\"/>"
+                                       "<File url=\"u4\" name=\"notes\"/><File url=\"u5\" name=\"notes\"/>"
+                                       "</DownloadList></DownloadFiles>"),
+              0);
+}
+
 TEST_F(DownloadRequestTest, DownloadFileShowsTheDownloadingPageOfAnOpenTransferList) {
     CUICTransmitDlg* list = component->GetTransmitDlg();
     ASSERT_NE(list, nullptr);

@@ -42,6 +42,12 @@ std::string LocalDownloadName(const std::string& name) {
     return separator == std::string::npos ? name : Utf8ToGb18030(last);
 }
 
+std::string NumberedName(const std::string& name, int n) {
+    const size_t dot = name.rfind('.');
+    const size_t end = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, end) + "(" + std::to_string(n) + ")" + name.substr(end);
+}
+
 std::string FreeFolderSuffix(const std::string& base, const std::string& name,
                              const std::function<bool(const std::string&)>& exists) {
     std::string suffix;

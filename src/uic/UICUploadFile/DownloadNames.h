@@ -16,6 +16,8 @@ std::string WithDownloadExtension(const std::string& path, const std::string& ex
 // The requested name as a single file name inside the chosen folder: its last component after any "/" or
 // "\". Empty when nothing usable is left ("", "." or ".."): such a file is not downloaded.
 std::string LocalDownloadName(const std::string& name);
+// The name with "(n)" before its extension: "a(2).jpg", "notes(3)".
+std::string NumberedName(const std::string& name, int n);
 // "" when base + name does not exist, else the first of "(2)", "(3)", ... with which it does not.
 std::string FreeFolderSuffix(const std::string& base, const std::string& name,
                              const std::function<bool(const std::string&)>& exists);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 
 #include "function/ToolsHelp.h"
 #include "function/UIClassFactory.h"
@@ -205,13 +206,19 @@ long CDownloadRequest::HandOver(const char* operation, const std::vector<Downloa
         LOG_NULL(operation, "pIUIPUpload");
         return -1;
     }
+    // Two tasks into one path would write one partial file together: a repeated name gets a number.
+    std::set<std::string> taken;
     for (const DownloadEntry& entry : entries) {
         const std::string name = LocalDownloadName(entry.name);
         if (name.empty()) {
             LOG_ERROR(operation, "file name refused");
             continue;
         }
-        adapter->DownloadFile(entry.url, folder + name, DOWNLOAD_KIND_ORDINARY, -1);
+        std::string unique = name;
+        for (int n = 2; !taken.insert(unique).second; ++n) {
+            unique = NumberedName(name, n);
+        }
+        adapter->DownloadFile(entry.url, folder + unique, DOWNLOAD_KIND_ORDINARY, -1);
     }
     return 0;
 }
