@@ -17,10 +17,6 @@
 #include "TestHost.h"
 #include "function/UIClassFactory.h"
 #include "platform/CodePage.h"
-#include "platform/ScriptedPrompts.h"
-#include "platform/ScriptedSkin.h"
-#include "platform/ScriptedSound.h"
-#include "platform/Services.h"
 #include "uic/UICUploadFile/Resource.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
@@ -55,20 +51,10 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        Services::SetPrompts(&m_prompts);
-        Services::SetSkin(&m_skin);
-        Services::SetSound(&m_sound);
-        m_component = CreateUIInstance<CUICUploadComp>();
+        m_component = m_stack.SignedInComponent();
         ASSERT_NE(m_component, nullptr);
-        m_component->InitUIP(m_stack.LoginDoc());
-        m_component->Register();
     }
-    void TearDown() override {
-        m_stack.Stop();
-        Services::SetPrompts(nullptr);
-        Services::SetSkin(nullptr);
-        Services::SetSound(nullptr);
-    }
+    void TearDown() override { m_stack.Stop(); }
 
     // Puts the bytes on the service in one tus creation request; the new file's id.
     std::string PutOnService(const std::string& name, const std::string& bytes) {
@@ -85,9 +71,7 @@ protected:
 
     testhost::TestHost m_host;
     RealStack m_stack;
-    ScriptedPrompts m_prompts;
-    ScriptedSkin m_skin;
-    ScriptedSound m_sound;
+    ScriptedDesktop m_desktop;
     CUICUploadComp* m_component = nullptr;
 };
 
@@ -99,7 +83,7 @@ TEST_F(DownloadEngineFlowTest, AFileOnTheServiceComesBackIdenticalIntoTheDownloa
     const std::string folder = Utf8ToGb18030(m_stack.Dir().string()) + "/";
     const fs::path saved = Gb18030ToUtf8(folder + "备份.gz");
     std::ofstream(saved) << "an older copy";
-    m_prompts.QueueSaveFile(folder + "备份.txt");
+    m_desktop.prompts.QueueSaveFile(folder + "备份.txt");
     const std::string url =
         "http://127.0.0.1:" + std::to_string(m_stack.Port()) + "/lumenoApp/file/" + fileId;
     ASSERT_EQ(0, m_component->DownloadFile("<DownloadList><File url=\"" + url +

@@ -22,10 +22,6 @@
 #include "function/UIClassFactory.h"
 #include "host/HostIds.h"
 #include "platform/CodePage.h"
-#include "platform/ScriptedPrompts.h"
-#include "platform/ScriptedSkin.h"
-#include "platform/ScriptedSound.h"
-#include "platform/Services.h"
 #include "uic/UICUploadFile/UICUploadComp.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
@@ -75,21 +71,10 @@ protected:
         }
         UseKeyNamesAsUploadTexts(m_host.lang);
         m_host.Offer(IID_IUICNetDisk, &m_disk);
-        Services::SetPrompts(&m_prompts);
-        Services::SetSkin(&m_skin);
-        Services::SetSound(&m_sound);
-        m_component = CreateUIInstance<CUICUploadComp>();
+        m_component = m_stack.SignedInComponent();
         ASSERT_NE(m_component, nullptr);
-        m_component->InitUIP(m_stack.LoginDoc());
-        m_component->Register();
-        ASSERT_NE(CreateUIInstance<IUIPUpload>()->GetUIPState(), 0);
     }
-    void TearDown() override {
-        m_stack.Stop();
-        Services::SetPrompts(nullptr);
-        Services::SetSkin(nullptr);
-        Services::SetSound(nullptr);
-    }
+    void TearDown() override { m_stack.Stop(); }
 
     // Writes a file of random bytes; its SHA-1 (hex) is remembered under its path below the tree.
     void Write(const fs::path& tree, const std::string& relative, size_t bytes) {
@@ -135,9 +120,7 @@ protected:
     RealStack m_stack;
     testhost::TestHost m_host;
     ServiceCatalogDisk m_disk{m_stack};
-    ScriptedPrompts m_prompts;
-    ScriptedSkin m_skin;
-    ScriptedSound m_sound;
+    ScriptedDesktop m_desktop;
     CUICUploadComp* m_component = nullptr;
     std::map<std::string, std::string> m_sha1;
 };
@@ -158,12 +141,12 @@ TEST_F(FolderUploadEngineFlowTest, AFolderTreeArrivesAsCatalogsWithItsFilesInThe
     Write(tree, "sea/b.bin", 300 * 1024 + 3);
     Write(tree, "sea/deep/c.bin", 5);
     fs::create_directories(tree / "empty");
-    m_prompts.QueueFolder(Utf8ToGb18030(tree.string()));
+    m_desktop.prompts.QueueFolder(Utf8ToGb18030(tree.string()));
     dialog->OnBnClickedButtonCatalog();
     ASSERT_EQ(dialog->List()->GetItemCount(), 1);
     dialog->OnBnClickedButtonUpload();
     ASSERT_EQ(dialog->FolderUpload().Tasks().size(), 1u)
-        << (m_skin.Tips().empty() ? "" : m_skin.Tips()[0].text);
+        << (m_desktop.skin.Tips().empty() ? "" : m_desktop.skin.Tips()[0].text);
 
     // Timer 1002, once a second in the application, as fast as the engine allows here. The deadline only
     // keeps a broken transfer from hanging the run.

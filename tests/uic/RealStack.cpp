@@ -10,6 +10,7 @@
 #include "function/ToolsHelp.h"
 #include "function/UIClassFactory.h"
 #include "platform/CodePage.h"
+#include "platform/Services.h"
 #include "uic/UICUploadFile/UICUploadComp.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/IUIPUpload.h"
@@ -18,6 +19,18 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr const char* kPassword = "secret";
+}
+
+ScriptedDesktop::ScriptedDesktop() {
+    Services::SetPrompts(&prompts);
+    Services::SetSkin(&skin);
+    Services::SetSound(&sound);
+}
+
+ScriptedDesktop::~ScriptedDesktop() {
+    Services::SetPrompts(nullptr);
+    Services::SetSkin(nullptr);
+    Services::SetSound(nullptr);
 }
 
 void RealStack::Start(testhost::TestHost& host, const std::string& accountPrefix, bool testHooks) {
@@ -70,6 +83,18 @@ void RealStack::Stop() {
     if (!m_account.empty()) {
         fs::remove_all(Gb18030ToUtf8(CToolsHelp::GetProgramDir()) + m_account, ignored);
     }
+}
+
+CUICUploadComp* RealStack::SignedInComponent() {
+    CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
+    EXPECT_NE(component, nullptr);
+    if (!component) {
+        return nullptr;
+    }
+    component->InitUIP(m_loginDoc);
+    component->Register();
+    EXPECT_NE(CreateUIInstance<IUIPUpload>()->GetUIPState(), 0);
+    return component;
 }
 
 httplib::Client RealStack::Client() const {

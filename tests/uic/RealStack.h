@@ -9,7 +9,24 @@
 #include <string>
 
 #include "TestHost.h"
+#include "platform/ScriptedPrompts.h"
+#include "platform/ScriptedSkin.h"
+#include "platform/ScriptedSound.h"
 #include "service/DiskService.h"
+
+class CUICUploadComp;
+
+// The scripted prompts, skin and sound in place of the desktop's while this object lives.
+struct ScriptedDesktop {
+    ScriptedDesktop();
+    ~ScriptedDesktop();
+    ScriptedDesktop(const ScriptedDesktop&) = delete;
+    ScriptedDesktop& operator=(const ScriptedDesktop&) = delete;
+
+    ScriptedPrompts prompts;
+    ScriptedSkin skin;
+    ScriptedSound sound;
+};
 
 class RealStack {
 public:
@@ -18,6 +35,9 @@ public:
     void Start(testhost::TestHost& host, const std::string& accountPrefix, bool testHooks);
     // Unbinds the engine, drops the component and removes everything Start made.
     void Stop();
+    // The component as a host has it once signed in: given the login document, then told of the login,
+    // which binds the engine. Null (with a test failure) when it cannot be had.
+    CUICUploadComp* SignedInComponent();
 
     // A client of the service that presents the account's sign-on token.
     httplib::Client Client() const;

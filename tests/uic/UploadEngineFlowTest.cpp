@@ -24,10 +24,6 @@
 #include "function/UIClassFactory.h"
 #include "platform/CodePage.h"
 #include "platform/ComBase.h"
-#include "platform/ScriptedPrompts.h"
-#include "platform/ScriptedSkin.h"
-#include "platform/ScriptedSound.h"
-#include "platform/Services.h"
 #include "service/DiskService.h"
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
@@ -48,23 +44,11 @@ protected:
             return;
         }
         UseKeyNamesAsUploadTexts(m_host.lang);
-        Services::SetPrompts(&m_prompts);
-        Services::SetSkin(&m_skin);
-        Services::SetSound(&m_sound);
-        m_component = CreateUIInstance<CUICUploadComp>();
+        m_component = m_stack.SignedInComponent();
         ASSERT_NE(m_component, nullptr);
-        // The host hands over the login document, then notifies the login, which binds the engine with it.
-        m_component->InitUIP(m_stack.LoginDoc());
-        m_component->Register();
-        ASSERT_NE(CreateUIInstance<IUIPUpload>()->GetUIPState(), 0);
     }
 
-    void TearDown() override {
-        m_stack.Stop();
-        Services::SetPrompts(nullptr);
-        Services::SetSkin(nullptr);
-        Services::SetSound(nullptr);
-    }
+    void TearDown() override { m_stack.Stop(); }
 
     httplib::Client Client() const { return m_stack.Client(); }
 
@@ -90,9 +74,7 @@ protected:
 
     RealStack m_stack;
     testhost::TestHost m_host;
-    ScriptedPrompts m_prompts;
-    ScriptedSkin m_skin;
-    ScriptedSound m_sound;
+    ScriptedDesktop m_desktop;
     CUICUploadComp* m_component = nullptr;
 };
 
@@ -112,13 +94,14 @@ TEST_F(UploadEngineFlowTest, ChosenFilesReachTheGoalCatalogWithTagDescriptionAnd
     ASSERT_TRUE(picture.save(QString::fromStdString(photo.string())));
     const fs::path notes = m_stack.Dir() / reinterpret_cast<const char*>(u8"说明.txt");
     std::ofstream(notes, std::ios::binary) << std::string(200000, 'n');
-    m_prompts.QueueOpenFiles({Utf8ToGb18030(photo.string()), Utf8ToGb18030(notes.string())});
+    m_desktop.prompts.QueueOpenFiles({Utf8ToGb18030(photo.string()), Utf8ToGb18030(notes.string())});
     dialog->OnBnClickedButtonChoose();
     ASSERT_EQ(dialog->List()->GetItemCount(), 2);
     dialog->findChild<QTextEdit*>()->setPlainText(ToQString("夏天,海边"));
 
     dialog->OnBnClickedButtonUpload();
-    ASSERT_EQ(dialog->TaskIds().size(), 2u) << (m_skin.Tips().empty() ? "" : m_skin.Tips()[0].text);
+    ASSERT_EQ(dialog->TaskIds().size(), 2u)
+        << (m_desktop.skin.Tips().empty() ? "" : m_desktop.skin.Tips()[0].text);
     EXPECT_FALSE(dialog->isVisible());
 
     // The adapter's batch report reached the transfer list.
