@@ -153,7 +153,7 @@ private:
     tagFileInfo* OwnCatalogRecord();
     void RemoveCatalogRow(int row);
     uint64_t CatalogRowSize(int row);
-    void RefreshCatalogRow(size_t k, int row);
+    void RefreshCatalogRow(int row);
     void FinishCatalogRow(size_t k, int row);
     void ShowCatalogDone();
     tagCatalogTask* CatalogEntry(const std::string& path);

@@ -118,7 +118,7 @@ void CUICTransmitDlg::RefreshCatalogRows(bool endedOnly) {
         switch (entry.nState) {
             case TASK_RUNNING:
                 if (!endedOnly) {
-                    RefreshCatalogRow(k, row);
+                    RefreshCatalogRow(row);
                 }
                 break;
             case TASK_FINISHED:
@@ -198,7 +198,7 @@ uint64_t CUICTransmitDlg::CatalogRowSize(int row) {
     return record->ullCatalogSize;
 }
 
-void CUICTransmitDlg::RefreshCatalogRow(size_t /*k*/, int row) {
+void CUICTransmitDlg::RefreshCatalogRow(int row) {
     const uint64_t size = CatalogRowSize(row);
     if (size != 0) {
         const double percent = ComputePercent(m_ullCurBytes, size);
