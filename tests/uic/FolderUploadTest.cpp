@@ -23,6 +23,7 @@
 #include "platform/Services.h"
 #include "uic/UICUploadFile/FolderScan.h"
 #include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/SizeFormat.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
@@ -436,6 +437,35 @@ TEST_F(FolderUploadTest, APausedFolderIsLeftAloneUntilItIsStartedAgain) {
     list->OnButtonStart();
     EXPECT_FALSE(list->IsCatalogPaused());
     EXPECT_EQ(list->ListModel()->Image(0), GetImageIndexByState(TASK_RUNNING, true));
+}
+
+TEST_F(FolderUploadTest, TheUsedTimeOfAFolderCountsSecondsWhileTimer1000RefreshesTheListToo) {
+    Make("one/a.bin", 100);
+    ChooseFolder((root / "one").string());
+    dialog->OnBnClickedButtonUpload();
+    Tick();
+    CUICTransmitDlg* list = Transmit();
+    const auto usedTimes = [&](int calls) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < calls; ++i) {
+            list->OnTimer(CUICTransmitDlg::kCatalogTimer);
+            texts.push_back(list->ListModel()->Text(0, 7).toStdString());
+        }
+        return texts;
+    };
+    EXPECT_EQ(usedTimes(2), (std::vector<std::string>{FormatTime(0), FormatTime(1)}));
+
+    // An ordinary upload runs timer 1000, whose refreshes reach the folder row as well: every second call
+    // counts.
+    tagFileInfo other;
+    other.nFileID = 900;
+    other.strFilePath = (root / "other.bin").string();
+    other.nState = TASK_RUNNING;
+    FileInfoList batch{other};
+    list->AddUpload(&batch);
+    ASSERT_TRUE(list->IsTimerRunning(CUICTransmitDlg::kUploadTimer));
+    EXPECT_EQ(usedTimes(4),
+              (std::vector<std::string>{FormatTime(1), FormatTime(2), FormatTime(2), FormatTime(3)}));
 }
 
 }  // namespace
