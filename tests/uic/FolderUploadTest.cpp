@@ -308,6 +308,10 @@ TEST_F(FolderUploadTest, ARefusedOrUnansweredCatalogSkipsItsBranchAndTheFolderEn
     list->OnTimer(CUICTransmitDlg::kCatalogTimer);
     ASSERT_EQ(list->ListModel()->rowCount(), 1);
     EXPECT_EQ(list->ListModel()->Image(0), GetImageIndexByState(TASK_FAILED, true));
+    // Deleted after the folder upload stopped ticking, it does not come back with the next folder.
+    SelectRow(0);
+    prompts.QueueMessageBoxResult(IDOK);
+    list->OnButtonDelete();
 
     // An answer that never comes gives the folder up after the waiting ticks; a late one is dropped.
     Make("late/l.bin", 10);
@@ -315,10 +319,13 @@ TEST_F(FolderUploadTest, ARefusedOrUnansweredCatalogSkipsItsBranchAndTheFolderEn
     ASSERT_EQ(
         component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {Utf8ToGb18030((root / "late").string())}, 0),
         0);
+    ASSERT_EQ(list->ListModel()->rowCount(), 1);
+    EXPECT_EQ(list->ListModel()->Text(0, 2), "late");
+    ASSERT_EQ(dialog->FolderUpload().Tasks().size(), 1u);
     Tick(CFolderUpload::kAnswerTicks);
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[1].nState, TASK_RUNNING);
+    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_RUNNING);
     Tick(2);
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[1].nState, TASK_FAILED);
+    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_FAILED);
     component->OnCreateNetCatalogResp("777");
     Tick(2);
     EXPECT_EQ(started.size(), 1u);

@@ -45,6 +45,12 @@ uint64_t CFolderUpload::SizeOf(const std::string& path) const {
 }
 
 void CFolderUpload::AddTask(tagCatalogTask task) {
+    // Folders deleted in the transfer list since the last tick go first: the new task may share a path.
+    CUICTransmitDlg* transmit = m_dialog.GetTransmitDlg();
+    IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
+    if (transmit && adapter) {
+        ApplyRemovals(transmit, *adapter);
+    }
     // Only a task that has not started can be replaced: the ones before m_nCurTask are counted as started.
     const auto waiting =
         std::find_if(m_vecTasks.begin() + static_cast<std::ptrdiff_t>(m_nCurTask), m_vecTasks.end(),
