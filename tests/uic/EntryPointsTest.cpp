@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
+#include <thread>
 
 #include "TestHost.h"
 #include "host/Framework.h"
@@ -48,18 +50,37 @@ Library& Component() {
     return library;
 }
 
-// The component's log so far, for checking which operations a notification reached.
-std::string ComponentLog() {
-    std::ifstream in(std::string(std::getenv("NIMBRA_LOG_DIR")) + "/Nimbra.txt");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 size_t Count(const std::string& text, const std::string& what) {
     size_t count = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
         ++count;
     }
     return count;
+}
+
+// XSCCmdCallBack logs its entry and exit and nothing else; every call is counted.
+size_t g_cmdCallBacks = 0;
+
+long CmdCallBack() {
+    ++g_cmdCallBacks;
+    return Component().cmdCallBack();
+}
+
+// The component's log so far, for checking which operations a notification reached. Entries reach the file
+// behind the caller but in order: the log is complete once the exit of one more XSCCmdCallBack is in it.
+std::string ComponentLog() {
+    CmdCallBack();
+    const std::string path = std::string(std::getenv("NIMBRA_LOG_DIR")) + "/Nimbra.txt";
+    std::string text;
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        std::ifstream in(path);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (Count(text, "Exit Function XSCCmdCallBack") >= g_cmdCallBacks) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return text;
 }
 
 class EntryPointsTest : public ::testing::Test {
@@ -179,7 +200,7 @@ TEST_F(EntryPointsTest, NotificationsAreAnsweredForEveryId) {
     for (uint32_t id : {0x10001000u, 0x10001u, 0x10002u, 0x10004u, 0x10006u, 0x10007u, 0x12345u}) {
         EXPECT_EQ(Component().ntfCallBack(id), 0x40000002) << std::hex << id;
     }
-    EXPECT_EQ(Component().cmdCallBack(), 0x40000002);
+    EXPECT_EQ(CmdCallBack(), 0x40000002);
     // Delivered by the framework too.
     unsigned char record[32] = {};
     ASSERT_EQ(Component().initialize(record), 0);

@@ -11,6 +11,7 @@
 namespace {
 
 size_t LogSize() {
+    ModuleLog().Flush();
     std::ifstream file(ModuleLog().FilePath(), std::ios::binary | std::ios::ate);
     return file ? static_cast<size_t>(file.tellg()) : 0;
 }
@@ -43,6 +44,7 @@ void UIPAdapterTest::Bind() {
 }
 
 std::string UIPAdapterTest::LogSinceStart() const {
+    ModuleLog().Flush();
     std::ifstream file(ModuleLog().FilePath(), std::ios::binary);
     file.seekg(static_cast<std::streamoff>(m_logStart));
     std::ostringstream text;

@@ -1,0 +1,136 @@
+#include "log/LogWriter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+namespace {
+
+// A batch goes out once this much is waiting, without waiting for the period to end.
+constexpr size_t kBatchSize = 256 * 1024;
+constexpr std::chrono::milliseconds kBatchPeriod(100);
+
+}  // namespace
+
+CLogWriter::CLogWriter(std::string path, bool flushEachBatch, size_t queueLimit)
+    : m_path(std::move(path)),
+      m_flushEachBatch(flushEachBatch),
+      m_queueLimit(queueLimit),
+      m_batchSize(std::min(kBatchSize, queueLimit)) {}
+
+CLogWriter::~CLogWriter() {
+    Stop();
+    if (m_file) {
+        std::fclose(m_file);
+    }
+}
+
+void CLogWriter::Append(std::string_view entry) {
+    std::unique_lock lock(m_mutex);
+    if (m_state == State::NoThread && !StartThread()) {
+        m_state = State::Direct;
+    }
+    m_progress.wait(lock, [this] { return m_state == State::Direct || m_pending.size() < m_queueLimit; });
+    if (m_state == State::Direct) {
+        Write(entry, m_flushEachBatch);
+        return;
+    }
+    const bool wasEmpty = m_pending.empty();
+    const bool wasBelowBatch = m_pending.size() < m_batchSize;
+    m_pending.append(entry);
+    ++m_handedOver;
+    // The writer is woken for the first entry after a pause and for a full batch, not for every entry.
+    if ((wasEmpty && m_writerIdle) || (wasBelowBatch && m_pending.size() >= m_batchSize)) {
+        m_wake.notify_one();
+    }
+}
+
+void CLogWriter::Flush() {
+    std::unique_lock lock(m_mutex);
+    if (m_state != State::Running) {
+        if (m_file) {
+            std::fflush(m_file);
+        }
+        return;
+    }
+    const uint64_t target = m_handedOver;
+    ++m_flushWaiters;
+    m_wake.notify_one();
+    m_progress.wait(lock, [&] { return m_flushed >= target || m_state != State::Running; });
+    --m_flushWaiters;
+}
+
+void CLogWriter::Stop() {
+    std::unique_lock lock(m_mutex);
+    if (m_state != State::Running) {
+        m_state = State::Direct;
+        return;
+    }
+    if (m_stopping) {
+        // Another caller is stopping the writer and joins it.
+        m_progress.wait(lock, [this] { return m_state != State::Running; });
+        return;
+    }
+    m_stopping = true;
+    m_wake.notify_one();
+    lock.unlock();
+    m_thread.join();
+}
+
+bool CLogWriter::StartThread() {
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_state = State::Running;
+    return true;
+}
+
+void CLogWriter::Run() {
+    std::unique_lock lock(m_mutex);
+    std::string batch;
+    for (;;) {
+        if (m_pending.empty()) {
+            if (m_stopping) {
+                break;
+            }
+            m_writerIdle = true;
+            m_wake.wait(lock, [this] { return !m_pending.empty() || m_stopping || m_flushWaiters > 0; });
+            m_writerIdle = false;
+        }
+        // Gather a batch, unless somebody waits for it.
+        m_wake.wait_for(lock, kBatchPeriod, [this] {
+            return m_stopping || m_flushWaiters > 0 || m_pending.size() >= m_batchSize;
+        });
+        batch.swap(m_pending);
+        const uint64_t upTo = m_handedOver;
+        const bool flush = m_flushEachBatch || m_flushWaiters > 0;
+        m_progress.notify_all();
+        lock.unlock();
+        Write(batch, flush);
+        batch.clear();
+        lock.lock();
+        if (flush) {
+            m_flushed = upTo;
+            m_progress.notify_all();
+        }
+    }
+    // Whatever comes after this is written by its caller, still in order: the queue is empty.
+    m_state = State::Direct;
+    m_progress.notify_all();
+}
+
+void CLogWriter::Write(std::string_view text, bool flush) {
+    if (!m_file && !m_openFailed) {
+        m_file = std::fopen(m_path.c_str(), "abe");
+        m_openFailed = m_file == nullptr;
+    }
+    if (!m_file) {
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), m_file);
+    if (flush) {
+        std::fflush(m_file);
+    }
+}
