@@ -13,6 +13,7 @@ public:
     TerminateJob(std::string uploadUrl, ConnectionSettings settings);
 
     int32_t TaskId() const override { return 0; }
+    bool Light() const override { return true; }
     Step Advance(HttpRequest* finished) override;
 
 private:

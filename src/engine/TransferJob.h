@@ -19,6 +19,9 @@ public:
 
     // The task this job works for (0 for housekeeping such as terminating a deleted upload).
     virtual int32_t TaskId() const = 0;
+    // True for a job of a few short requests (a small file, housekeeping): such jobs run in many slots of
+    // their own, because their time goes to round trips rather than to bandwidth.
+    virtual bool Light() const { return false; }
     // Called first with null, again with null after a Wait when woken, and with the request once it finished.
     // Send: Request() is ready to perform. Done: the job has left its task in its final state.
     virtual Step Advance(HttpRequest* finished) = 0;

@@ -14,9 +14,11 @@ constexpr std::chrono::seconds kHousekeepingGrace{3};
 
 }  // namespace
 
-TransferScheduler::TransferScheduler(size_t maxActive)
-    : m_maxActive(std::max<size_t>(1, maxActive)), m_multi(curl_multi_init()) {
-    curl_multi_setopt(m_multi, CURLMOPT_MAXCONNECTS, static_cast<long>(m_maxActive * 2));
+TransferScheduler::TransferScheduler(size_t maxActive, size_t maxLight)
+    : m_maxActive(std::max<size_t>(1, maxActive)),
+      m_maxLight(std::max<size_t>(1, maxLight)),
+      m_multi(curl_multi_init()) {
+    curl_multi_setopt(m_multi, CURLMOPT_MAXCONNECTS, static_cast<long>((m_maxActive + m_maxLight) * 2));
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -195,10 +197,21 @@ bool TransferScheduler::CancelTask(int32_t taskId) {
     return found;
 }
 
+bool TransferScheduler::HasSlotFor(bool light) const {
+    const auto running = static_cast<size_t>(
+        std::count_if(m_active.begin(), m_active.end(), [&](const Active& a) { return a.light == light; }));
+    return running < (light ? m_maxLight : m_maxActive);
+}
+
 void TransferScheduler::FillSlots() {
-    while (m_active.size() < m_maxActive && !m_queue.empty()) {
-        m_active.push_back(Active{m_nextSerial++, std::move(m_queue.front())});
-        m_queue.pop_front();
+    for (auto it = m_queue.begin(); it != m_queue.end();) {
+        const bool light = (*it)->Light();
+        if (!HasSlotFor(light)) {
+            ++it;
+            continue;
+        }
+        m_active.push_back(Active{m_nextSerial++, std::move(*it), light});
+        it = m_queue.erase(it);
         Active& active = m_active.back();
         const uint64_t serial = active.serial;
         active.job->SetWake([this, serial] { Post(Woken{serial}); });

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's transfer thread: one libcurl multi handle (one connection cache) running at most N jobs at a
-// time, the others waiting in first-in first-out order. Callers only post commands; they never touch a
-// handle.
+// time, and besides them at most L light jobs, the others waiting in first-in first-out order (a light job
+// may pass a job waiting for a full-size slot). Callers only post commands; they never touch a handle.
 
 #include <atomic>
 #include <condition_variable>
@@ -21,8 +21,10 @@ namespace nimbra::engine {
 class TransferScheduler final {
 public:
     static constexpr size_t kDefaultConcurrency = 4;
+    static constexpr size_t kDefaultLightConcurrency = 32;
 
-    explicit TransferScheduler(size_t maxActive = kDefaultConcurrency);
+    explicit TransferScheduler(size_t maxActive = kDefaultConcurrency,
+                               size_t maxLight = kDefaultLightConcurrency);
     ~TransferScheduler();
     TransferScheduler(const TransferScheduler&) = delete;
     TransferScheduler& operator=(const TransferScheduler&) = delete;
@@ -50,6 +52,7 @@ private:
     struct Active {
         uint64_t serial;
         std::unique_ptr<TransferJob> job;
+        bool light;
         bool inFlight = false;
     };
 
@@ -57,12 +60,14 @@ private:
     void Run();
     void Apply(Command& command);
     void FillSlots();
+    bool HasSlotFor(bool light) const;
     void Drive(Active& active, HttpRequest* finished);
     void Retire(std::unique_ptr<TransferJob> job);
     bool CancelTask(int32_t taskId);
     void DropTaskJobs();
 
     const size_t m_maxActive;
+    const size_t m_maxLight;
     CURLM* m_multi;
     std::mutex m_mutex;
     std::vector<Command> m_commands;

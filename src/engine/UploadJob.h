@@ -20,11 +20,14 @@ public:
     // bytes the server drops, as their checksum cannot be checked) costs at most one chunk.
     static constexpr uint64_t kFirstChunkSize = 16ull << 20;
     static constexpr uint64_t kMaxChunkSize = 256ull << 20;
+    // Files up to this size go in one short request.
+    static constexpr uint64_t kLightFileSize = 1ull << 20;
 
     UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,
               Mode mode);
 
     Step Advance(HttpRequest* finished) override;
+    bool Light() const override { return m_task->Size() <= kLightFileSize; }
 
 private:
     enum class Phase { Begin, HashingChunk, Creating, Querying, SendingThumbnail, Appending };

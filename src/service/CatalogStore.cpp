@@ -75,10 +75,10 @@ int64_t CatalogStore::Create(int64_t accountId, int64_t parentId, const std::str
 
 int64_t CatalogStore::AddFile(const FileRow& file) {
     auto lock = m_db.Lock();
-    m_db.Prepare(
-            "INSERT INTO files(account_id, catalog_id, name, size, tag, description, app_type, complex_flag, "
-            "complex_cid, sha1, has_thumbnail, created_at) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)")
-        .Bind(1, file.accountId)
+    auto stmt = m_db.Prepare(
+        "INSERT INTO files(account_id, catalog_id, name, size, tag, description, app_type, complex_flag, "
+        "complex_cid, sha1, has_thumbnail, created_at, id) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    stmt.Bind(1, file.accountId)
         .Bind(2, file.catalogId)
         .Bind(3, file.name)
         .Bind(4, file.size)
@@ -89,9 +89,20 @@ int64_t CatalogStore::AddFile(const FileRow& file) {
         .Bind(9, file.complexCid)
         .Bind(10, file.sha1)
         .Bind(11, int64_t{file.hasThumbnail})
-        .Bind(12, static_cast<int64_t>(std::time(nullptr)))
-        .Run();
+        .Bind(12, static_cast<int64_t>(std::time(nullptr)));
+    if (file.id != 0)
+        stmt.Bind(13, file.id);
+    else
+        stmt.BindNull(13);
+    stmt.Run();
     return m_db.LastInsertId();
+}
+
+int64_t CatalogStore::NextFileId() {
+    auto lock = m_db.Lock();
+    auto stmt = m_db.Prepare("SELECT COALESCE(MAX(id), 0) + 1 FROM files");
+    stmt.Step();
+    return stmt.Int(0);
 }
 
 std::optional<FileRow> CatalogStore::FindFile(int64_t accountId, int64_t fileId) {

@@ -47,7 +47,10 @@ public:
     // returned).
     int64_t Create(int64_t accountId, int64_t parentId, const std::string& name, bool& existed);
 
+    // Adds the file under file.id, or under a new id when that is 0; returns the id.
     int64_t AddFile(const FileRow& file);
+    // An id above every file's.
+    int64_t NextFileId();
     std::optional<FileRow> FindFile(int64_t accountId, int64_t fileId);
     std::vector<FileRow> Files(int64_t accountId, int64_t catalogId);
     void SetFileThumbnail(int64_t fileId);

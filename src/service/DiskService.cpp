@@ -58,6 +58,7 @@ struct DiskService::Runtime {
     CatalogEndpoint catalog;
     DownloadEndpoint download;
     SettingsEndpoint settings;
+    int listening = -1;
     std::thread thread;
 };
 
@@ -124,9 +125,10 @@ bool DiskService::Start() {
     server.set_keep_alive_max_count(1000000);
     server.set_tcp_nodelay(true);
     // The library's default (SO_REUSEPORT) would let a second service share a port that is in use.
-    server.set_socket_options([](int sock) {
+    server.set_socket_options([runtime = m_runtime.get()](int sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        runtime->listening = sock;
     });
     FaultInjector* faults = m_options.testHooks ? &m_runtime->faults : nullptr;
     server.set_pre_routing_handler([faults](const httplib::Request& req, httplib::Response& res) {
@@ -166,6 +168,9 @@ bool DiskService::Start() {
         m_runtime.reset();
         return false;
     }
+    // The library listens with a backlog of 5: a client opening many connections at once would see some of
+    // them stall or reset. Listening again only raises the backlog.
+    listen(m_runtime->listening, SOMAXCONN);
     m_port = port;
     m_context->baseUrl = BaseUrl();
     m_runtime->thread = std::thread([&server] { server.listen_after_bind(); });

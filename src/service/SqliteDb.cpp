@@ -10,7 +10,8 @@ namespace {
     throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
 }
 
-// Version 1 of the metadata. Catalog 0 is the top catalog of every account; it has no row.
+// Version 1 of the metadata (indexes that only speed up queries are added to older files too). Catalog 0 is
+// the top catalog of every account; it has no row.
 constexpr const char* kSchema = R"SQL(
 CREATE TABLE IF NOT EXISTS accounts(
   id INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL, salt BLOB NOT NULL, hash BLOB NOT NULL,
@@ -26,12 +27,14 @@ CREATE TABLE IF NOT EXISTS files(
   complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL, sha1 TEXT NOT NULL,
   has_thumbnail INTEGER NOT NULL DEFAULT 0, created_at INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS files_by_catalog ON files(account_id, catalog_id);
+CREATE INDEX IF NOT EXISTS files_size_by_account ON files(account_id, size);
 CREATE TABLE IF NOT EXISTS uploads(
   id TEXT PRIMARY KEY, account_id INTEGER NOT NULL, length INTEGER NOT NULL, offset INTEGER NOT NULL,
   catalog_id INTEGER NOT NULL, filename TEXT NOT NULL, tag TEXT NOT NULL, description TEXT NOT NULL,
   app_type INTEGER NOT NULL, complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL,
   expected_sha1 TEXT NOT NULL, metadata TEXT NOT NULL, hash_state BLOB, hash_offset INTEGER NOT NULL,
   file_id INTEGER, created_at INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS unfinished_uploads ON uploads(account_id, length) WHERE file_id IS NULL;
 CREATE TABLE IF NOT EXISTS settings(
   account_id INTEGER NOT NULL, name TEXT NOT NULL, value BLOB NOT NULL, PRIMARY KEY(account_id, name));
 PRAGMA user_version = 1;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <iostream>
+#include <stdexcept>
 #include <vector>
 
 #include "service/Digest.h"
@@ -44,13 +46,19 @@ std::string UploadFinisher::WholeFileSha1(const UploadRow& row) {
     return hash.HexDigest();
 }
 
+UploadFinisher::UploadFinisher(ServiceContext& context)
+    : m_context(context),
+      m_placing([this](const std::vector<Finishing*>& batch) { Place(batch); }),
+      m_recording([this](const std::vector<Finishing*>& batch) { RecordPlaced(batch); }) {}
+
 UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
     const std::string sha1 = WholeFileSha1(row);
     if (!row.expectedSha1.empty() && Lower(row.expectedSha1) != sha1) {
         Discard(row);
         return Result::ChecksumMismatch;
     }
-    FileRow file;
+    Finishing finishing{row, {}, false, std::nullopt};
+    FileRow& file = finishing.file;
     file.accountId = row.accountId;
     file.catalogId = row.catalogId;
     file.name = row.filename;
@@ -61,28 +69,113 @@ UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
     file.complexFlag = row.complexFlag;
     file.complexCid = row.complexCid;
     file.sha1 = sha1;
-
-    const auto& layout = m_context.layout;
-    // Chunks were not synced one by one: the whole file reaches the disk before it joins its catalog.
-    if (!SyncToDisk(layout.UploadContent(row.id)))
+    // Two stages, so that one batch's files are synced while the batch before is committed.
+    m_placing.Submit(finishing);
+    if (finishing.placed)
+        m_recording.Submit(finishing);
+    if (!finishing.fileId)
         return Result::Failed;
-    // The transaction holds the database lock: AttachThumbnail sees the upload either before (and leaves
-    // its picture where this finds it) or after (and moves the picture itself).
-    SqliteTransaction transaction(m_context.db);
-    file.hasThumbnail = std::filesystem::exists(layout.UploadThumbnail(row.id));
-    const int64_t fileId = m_context.catalogs.AddFile(file);
-    m_context.uploads.MarkFinished(row.id, fileId);
-    std::error_code ec;
-    std::filesystem::rename(layout.UploadContent(row.id), layout.FileContent(fileId), ec);
-    if (ec)
-        return Result::Failed;
-    if (file.hasThumbnail)
-        std::filesystem::rename(layout.UploadThumbnail(row.id), layout.FileThumbnail(fileId), ec);
-    SyncToDisk(layout.FileContent(fileId).parent_path(), O_DIRECTORY);
-    transaction.Commit();
-    row.fileId = fileId;
+    row.fileId = finishing.fileId;
     row.offset = row.length;
     return Result::Done;
+}
+
+void UploadFinisher::Place(const std::vector<Finishing*>& batch) {
+    const auto& layout = m_context.layout;
+    std::vector<Finishing*> placed;
+    try {
+        if (m_nextFileId == 0)
+            m_nextFileId = m_context.catalogs.NextFileId();
+        // Each file takes its place first, so that one round of syncs makes both its bytes and its name
+        // durable; the catalog entry that points at it is committed only after that.
+        for (auto* finishing : batch) {
+            finishing->file.id = m_nextFileId++;
+            std::error_code ec;
+            std::filesystem::rename(layout.UploadContent(finishing->row.id),
+                                    layout.FileContent(finishing->file.id), ec);
+            if (!ec)
+                placed.push_back(finishing);
+        }
+        if (placed.empty() || SyncContents(placed)) {
+            for (auto* finishing : placed)
+                finishing->placed = true;
+            return;
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "nimbra-diskd: finishing uploads failed: " << e.what() << std::endl;
+    }
+    PutBack(placed);
+}
+
+void UploadFinisher::RecordPlaced(const std::vector<Finishing*>& batch) {
+    try {
+        Record(batch);
+        return;
+    } catch (const std::exception& e) {
+        std::cerr << "nimbra-diskd: finishing uploads failed: " << e.what() << std::endl;
+    }
+    PutBack(batch);
+}
+
+void UploadFinisher::PutBack(const std::vector<Finishing*>& placed) {
+    // Not recorded: the bytes go back to their uploads, which the clients can finish again.
+    const auto& layout = m_context.layout;
+    for (auto* finishing : placed) {
+        std::error_code ec;
+        std::filesystem::rename(layout.FileContent(finishing->file.id),
+                                layout.UploadContent(finishing->row.id), ec);
+    }
+}
+
+bool UploadFinisher::SyncContents(const std::vector<Finishing*>& placed) {
+    // Chunks were not synced one by one. The bytes of every file are written out (all started, then all
+    // waited for) before the first sync, so that the journal commit of that sync takes every file and name
+    // along and the other syncs find little left to do.
+    std::vector<int> fds;
+    for (const auto* finishing : placed) {
+        const int fd = open(m_context.layout.FileContent(finishing->file.id).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0)
+            sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        fds.push_back(fd);
+    }
+    for (const int fd : fds) {
+        if (fd >= 0)
+            sync_file_range(fd, 0, 0,
+                            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    }
+    bool synced = true;
+    for (const int fd : fds) {
+        synced = fd >= 0 && fsync(fd) == 0 && synced;
+        if (fd >= 0)
+            close(fd);
+    }
+    return synced &&
+           SyncToDisk(m_context.layout.FileContent(placed.front()->file.id).parent_path(), O_DIRECTORY);
+}
+
+void UploadFinisher::Record(const std::vector<Finishing*>& placed) {
+    const auto& layout = m_context.layout;
+    // The transaction holds the database lock: AttachThumbnail sees an upload either before (and leaves
+    // its picture where this finds it) or after (and moves the picture itself).
+    SqliteTransaction transaction(m_context.db);
+    bool movedThumbnail = false;
+    for (auto* finishing : placed) {
+        const std::string& id = finishing->row.id;
+        FileRow& file = finishing->file;
+        std::error_code ec;
+        file.hasThumbnail = std::filesystem::exists(layout.UploadThumbnail(id), ec);
+        if (file.hasThumbnail) {
+            std::filesystem::rename(layout.UploadThumbnail(id), layout.FileThumbnail(file.id), ec);
+            movedThumbnail = true;
+        }
+        m_context.catalogs.AddFile(file);
+        m_context.uploads.MarkFinished(id, file.id);
+    }
+    if (movedThumbnail)
+        SyncToDisk(layout.FileThumbnail(placed.front()->file.id).parent_path(), O_DIRECTORY);
+    transaction.Commit();
+    for (auto* finishing : placed)
+        finishing->fileId = finishing->file.id;
 }
 
 bool UploadFinisher::AttachThumbnail(const std::string& uploadId, int64_t accountId,

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "service/GroupCommit.h"
 #include "service/ServiceContext.h"
 #include "service/UploadStore.h"
 
@@ -10,9 +15,10 @@ class UploadFinisher final {
 public:
     enum class Result { Done, ChecksumMismatch, Failed };
 
-    explicit UploadFinisher(ServiceContext& context) : m_context(context) {}
+    explicit UploadFinisher(ServiceContext& context);
 
-    // On Done, row.fileId is set; on ChecksumMismatch the upload and its bytes are gone.
+    // On Done, row.fileId is set and the file and its catalog entry are on disk; on ChecksumMismatch the
+    // upload and its bytes are gone. Uploads that finish at the same time share their syncs and one commit.
     Result Finish(UploadRow& row);
     // Stores a JPEG thumbnail for the upload, or for its file once finished; safe while Finish runs.
     bool AttachThumbnail(const std::string& uploadId, int64_t accountId, const std::string& jpeg);
@@ -20,9 +26,29 @@ public:
     void Discard(const UploadRow& row);
 
 private:
+    struct Finishing {
+        UploadRow& row;
+        FileRow file;
+        bool placed = false;  // in the files folder, on disk
+        std::optional<int64_t> fileId;
+    };
+
+    // Moves the files of a batch to their places and syncs them.
+    void Place(const std::vector<Finishing*>& batch);
+    // Brings the bytes and names of files placed in the files folder to the disk.
+    bool SyncContents(const std::vector<Finishing*>& placed);
+    // Files placed files in their catalogs, in one transaction.
+    void RecordPlaced(const std::vector<Finishing*>& batch);
+    void Record(const std::vector<Finishing*>& placed);
+    // Returns placed files to their uploads.
+    void PutBack(const std::vector<Finishing*>& placed);
     std::string WholeFileSha1(const UploadRow& row);
 
     ServiceContext& m_context;
+    // Ids are given out before the catalog entries are made; only the placing batch running touches this.
+    int64_t m_nextFileId = 0;
+    GroupCommit<Finishing> m_placing;
+    GroupCommit<Finishing> m_recording;
 };
 
 }  // namespace nimbra::service

@@ -44,8 +44,9 @@ private:
 // A job that waits, without any request, until the test ends it.
 class HeldJob final : public TransferJob {
 public:
-    HeldJob(int32_t id, JobLog& log) : m_id(id), m_log(log) {}
+    HeldJob(int32_t id, JobLog& log, bool light = false) : m_id(id), m_log(log), m_light(light) {}
     int32_t TaskId() const override { return m_id; }
+    bool Light() const override { return m_light; }
     Step Advance(HttpRequest*) override {
         if (m_started) {
             return Step::Done;
@@ -58,6 +59,7 @@ public:
 private:
     int32_t m_id;
     JobLog& m_log;
+    bool m_light;
     bool m_started = false;
 };
 
@@ -91,6 +93,21 @@ TEST(TransferSchedulerTest, CancelDropsQueuedAndRunningJobsAndUrgentJobsJumpTheQ
     EXPECT_EQ(log.WaitForStarted(2), (std::vector<int32_t>{1, 9}));
     log.Finish(9);
     EXPECT_EQ(log.WaitForStarted(3), (std::vector<int32_t>{1, 9, 3}));
+}
+
+TEST(TransferSchedulerTest, LightJobsRunInSlotsOfTheirOwnAndPassJobsWaitingForAFullSizeSlot) {
+    JobLog log;
+    TransferScheduler scheduler(1, 2);
+    scheduler.Enqueue(std::make_unique<HeldJob>(1, log));
+    scheduler.Enqueue(std::make_unique<HeldJob>(2, log));
+    for (int32_t id = 3; id <= 5; ++id) {
+        scheduler.Enqueue(std::make_unique<HeldJob>(id, log, true));
+    }
+    EXPECT_EQ(log.WaitForStarted(3), (std::vector<int32_t>{1, 3, 4}));
+    log.Finish(3);  // a light slot frees: the next light job, not the waiting full-size one
+    EXPECT_EQ(log.WaitForStarted(4), (std::vector<int32_t>{1, 3, 4, 5}));
+    log.Finish(1);
+    EXPECT_EQ(log.WaitForStarted(5), (std::vector<int32_t>{1, 3, 4, 5, 2}));
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "ServiceFixture.h"
+#include "service/Digest.h"
 #include "service/SqliteDb.h"
 
 namespace nimbra::service::test {
@@ -208,6 +210,33 @@ TEST_F(TusUploadTest, ParallelCreationsNeverOverbookTheQuota) {
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(created.load(), 10);
+}
+
+TEST_F(TusUploadTest, UploadsFinishingTogetherEachBecomeTheirOwnFile) {
+    // Many clients connecting at once, each sending a whole file in its creation: their finishes share
+    // syncs and commits, but every file keeps its own id and bytes.
+    constexpr int kClients = 32;
+    std::vector<std::string> fileIds(kClients);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kClients; ++t)
+        threads.emplace_back([&, t] {
+            auto client = NewClient();
+            const std::string content = "file " + std::to_string(t) + std::string(1000 + t, 'x');
+            httplib::Headers headers = Auth();
+            headers.emplace("Upload-Length", std::to_string(content.size()));
+            headers.emplace("Upload-Metadata", "filename " + Base64Encode("f" + std::to_string(t)));
+            auto res = client->Post(kEndpoint, headers, content, "application/offset+octet-stream");
+            if (res && res->status == 201)
+                fileIds[t] = res->get_header_value("X-Nimbra-File-Id");
+        });
+    for (auto& thread : threads)
+        thread.join();
+    std::set<std::string> distinct(fileIds.begin(), fileIds.end());
+    EXPECT_EQ(distinct.size(), static_cast<size_t>(kClients));
+    for (int t = 0; t < kClients; ++t) {
+        ASSERT_FALSE(fileIds[t].empty()) << "client " << t;
+        EXPECT_EQ(Download(fileIds[t]), "file " + std::to_string(t) + std::string(1000 + t, 'x'));
+    }
 }
 
 TEST_F(TusUploadTest, FileSizeLimitIsEnforced) {
