@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace nimbra::engine {
 namespace {
@@ -161,7 +162,7 @@ void TaskStore::CreateSchema() {
         return;
     }
     Execute(m_db, "BEGIN");
-    if (found == 0) {
+    if (found < 1) {
         Execute(m_db,
                 "CREATE TABLE tasks ("
                 "id INTEGER PRIMARY KEY, kind INTEGER NOT NULL, state INTEGER NOT NULL, error_code INTEGER "
@@ -178,6 +179,9 @@ void TaskStore::CreateSchema() {
     if (found == 1) {
         // Version 1 kept a whole-file SHA-1 that uploads no longer compute.
         Execute(m_db, "ALTER TABLE tasks DROP COLUMN sha1");
+    }
+    if (found < 3) {
+        Execute(m_db, "CREATE TABLE terminations (upload_url TEXT PRIMARY KEY)");
     }
     Execute(m_db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     Execute(m_db, "COMMIT");
@@ -196,7 +200,7 @@ std::vector<TaskRecord> TaskStore::LoadAll() {
 void TaskStore::Put(const TaskRecord& record) {
     {
         std::lock_guard lock(m_mutex);
-        m_pending[record.id] = record;
+        m_pending.tasks[record.id] = record;
     }
     m_wake.notify_one();
 }
@@ -204,17 +208,43 @@ void TaskStore::Put(const TaskRecord& record) {
 void TaskStore::Erase(int32_t id) {
     {
         std::lock_guard lock(m_mutex);
-        m_pending[id] = std::nullopt;
+        m_pending.tasks[id] = std::nullopt;
     }
     m_wake.notify_one();
 }
 
+void TaskStore::AddTermination(const std::string& uploadUrl) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.terminations[uploadUrl] = true;
+    }
+    m_wake.notify_one();
+}
+
+void TaskStore::ForgetTermination(const std::string& uploadUrl) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.terminations[uploadUrl] = false;
+    }
+    m_wake.notify_one();
+}
+
+std::vector<std::string> TaskStore::LoadTerminations() {
+    Flush();
+    Statement select(m_db, "SELECT upload_url FROM terminations ORDER BY rowid");
+    std::vector<std::string> urls;
+    while (sqlite3_step(select.Get()) == SQLITE_ROW) {
+        urls.push_back(Text(select.Get(), 0));
+    }
+    return urls;
+}
+
 void TaskStore::Flush() {
     std::unique_lock lock(m_mutex);
-    if (m_pending.empty() && m_committedBatches == m_queuedBatches) {
+    if (m_pending.Empty() && m_committedBatches == m_queuedBatches) {
         return;
     }
-    const uint64_t target = m_queuedBatches + (m_pending.empty() ? 0 : 1);
+    const uint64_t target = m_queuedBatches + (m_pending.Empty() ? 0 : 1);
     m_wake.notify_one();
     m_committed.wait(lock, [&] { return m_committedBatches >= target; });
 }
@@ -222,12 +252,11 @@ void TaskStore::Flush() {
 void TaskStore::WriterLoop() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stop || !m_pending.empty(); });
-        if (m_pending.empty()) {
+        m_wake.wait(lock, [&] { return m_stop || !m_pending.Empty(); });
+        if (m_pending.Empty()) {
             return;  // stopping with nothing left to write
         }
-        auto batch = std::move(m_pending);
-        m_pending.clear();
+        const Batch batch = std::exchange(m_pending, {});
         ++m_queuedBatches;
         lock.unlock();
         try {
@@ -242,13 +271,13 @@ void TaskStore::WriterLoop() {
     }
 }
 
-void TaskStore::Commit(std::map<int32_t, std::optional<TaskRecord>>& batch) {
+void TaskStore::Commit(const Batch& batch) {
     static const std::string insert = std::string("INSERT OR REPLACE INTO tasks (") + kColumns +
                                       ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
     Execute(m_db, "BEGIN");
     Statement put(m_db, insert);
     Statement erase(m_db, "DELETE FROM tasks WHERE id=?");
-    for (const auto& [id, record] : batch) {
+    for (const auto& [id, record] : batch.tasks) {
         sqlite3_stmt* s = record ? put.Get() : erase.Get();
         if (record) {
             BindRecord(s, *record);
@@ -258,6 +287,14 @@ void TaskStore::Commit(std::map<int32_t, std::optional<TaskRecord>>& batch) {
         sqlite3_step(s);
         sqlite3_reset(s);
         sqlite3_clear_bindings(s);
+    }
+    Statement add(m_db, "INSERT OR IGNORE INTO terminations (upload_url) VALUES (?)");
+    Statement forget(m_db, "DELETE FROM terminations WHERE upload_url=?");
+    for (const auto& [url, pending] : batch.terminations) {
+        sqlite3_stmt* s = pending ? add.Get() : forget.Get();
+        BindText(s, 1, url);
+        sqlite3_step(s);
+        sqlite3_reset(s);
     }
     Execute(m_db, "COMMIT");
 }

@@ -20,7 +20,7 @@ namespace nimbra::engine {
 
 class TaskStore final {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Opens (creating the file and its missing folders) the database at path; throws ComError on failure.
     explicit TaskStore(const std::string& path);
@@ -33,21 +33,30 @@ public:
     std::vector<TaskRecord> LoadAll();
     void Put(const TaskRecord& record);
     void Erase(int32_t id);
+    // Unfinished uploads of deleted tasks, to be ended on the server: kept until the server has answered.
+    void AddTermination(const std::string& uploadUrl);
+    void ForgetTermination(const std::string& uploadUrl);
+    std::vector<std::string> LoadTerminations();
     // Returns once every write queued so far is committed.
     void Flush();
 
 private:
     void CreateSchema();
     void WriterLoop();
-    void Commit(std::map<int32_t, std::optional<TaskRecord>>& batch);
+    // Pending writes: tasks by id (nullopt erases), terminations by URL (false forgets).
+    struct Batch {
+        std::map<int32_t, std::optional<TaskRecord>> tasks;
+        std::map<std::string, bool> terminations;
+        bool Empty() const { return tasks.empty() && terminations.empty(); }
+    };
+    void Commit(const Batch& batch);
 
     std::string m_path;
     sqlite3* m_db = nullptr;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_committed;
-    // Pending writes by task id; nullopt erases.
-    std::map<int32_t, std::optional<TaskRecord>> m_pending;
+    Batch m_pending;
     uint64_t m_queuedBatches = 0;
     uint64_t m_committedBatches = 0;
     bool m_stop = false;

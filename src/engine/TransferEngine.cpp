@@ -53,6 +53,13 @@ void TransferEngine::Bind(const EngineBinding& binding) {
     if (binding.signOn.empty()) {
         return;
     }
+    if (!m_terminationsResumed) {
+        // Deleted uploads a previous run could not end on the server.
+        m_terminationsResumed = true;
+        for (const auto& url : m_store->LoadTerminations()) {
+            m_scheduler->Enqueue(std::make_unique<TerminateJob>(url, m_settings, m_store), true);
+        }
+    }
     for (const auto& task : m_table.All()) {
         if (!HasLiveJob(*task) && WasInterrupted(task->Snapshot())) {
             Schedule(*task);
@@ -75,6 +82,7 @@ void TransferEngine::Open(const std::string& databasePath) {
         m_table.Add(std::make_shared<Task>(std::move(record), m_synchronising));
     }
     m_nextId = maxId + 1;
+    m_terminationsResumed = false;
     m_scheduler = std::make_unique<TransferScheduler>();
 }
 
@@ -339,7 +347,9 @@ HRESULT TransferEngine::Delete(Task& task) {
         std::filesystem::remove(DownloadJob::PartPath(record.localPath), ec);
     }
     if (record.kind == TaskKind::Upload && unfinished && !record.uploadUrl.empty()) {
-        m_scheduler->Enqueue(std::make_unique<TerminateJob>(record.uploadUrl, SettingsFor(task)), true);
+        m_store->AddTermination(record.uploadUrl);
+        m_scheduler->Enqueue(std::make_unique<TerminateJob>(record.uploadUrl, SettingsFor(task), m_store),
+                             true);
     }
     if (!record.thumbnailCopy.empty()) {
         std::filesystem::remove(record.thumbnailCopy, ec);

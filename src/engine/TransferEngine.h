@@ -80,6 +80,8 @@ private:
     std::unique_ptr<TransferScheduler> m_scheduler;
     TaskTable m_table;
     std::atomic<int32_t> m_nextId{1};
+    // Set once the stored terminations of the open database were handed to the scheduler.
+    bool m_terminationsResumed = false;
     // Tasks waiting to be confirmed with the server (kept by the tasks themselves).
     std::shared_ptr<std::atomic<int32_t>> m_synchronising = std::make_shared<std::atomic<int32_t>>(0);
 };

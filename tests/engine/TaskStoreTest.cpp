@@ -100,6 +100,20 @@ TEST(TaskStoreTest, LaterWritesOfATaskWinAndErasedTasksStayGone) {
     EXPECT_EQ(records[0].offset, 99u);
 }
 
+TEST(TaskStoreTest, PendingTerminationsSurviveReopeningUntilForgotten) {
+    TempDir dir;
+    const std::string path = dir.File("uploaddb.db");
+    {
+        TaskStore store(path);
+        store.AddTermination("http://h/up/a");
+        store.AddTermination("http://h/up/b");
+        store.AddTermination("http://h/up/a");  // once is enough
+        store.ForgetTermination("http://h/up/b");
+    }
+    TaskStore reopened(path);
+    EXPECT_EQ(reopened.LoadTerminations(), std::vector<std::string>{"http://h/up/a"});
+}
+
 TEST(TaskStoreTest, UsesWriteAheadLogAndRecordsItsSchemaVersion) {
     TempDir dir;
     const std::string path = dir.File("uploaddb.db");

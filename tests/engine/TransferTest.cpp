@@ -125,6 +125,25 @@ TEST_F(TransferTest, DeletingAnUnfinishedUploadRemovesItsRowAndEndsItOnTheServer
     EXPECT_EQ(engine->GetFileList()->Count(), 0);
 }
 
+TEST_F(TransferTest, AnUploadDeletedWhileTheServerIsAwayIsEndedByTheNextRun) {
+    const std::string file = m_dir.File("away.bin");
+    WriteRandomFile(file, kChunk + (2 << 20), 17);
+    {
+        auto engine = BoundEngine();
+        Fault("dropAfterBytes=100000");
+        auto upload = StartUpload(*engine, file);
+        ASSERT_TRUE(WaitForState(*upload, OrvULD::ORV_SESSION_STATE_FAIL));
+        StopService();
+        EXPECT_EQ(upload->Delete(), S_OK);  // the server cannot be told now
+    }
+    StartService();
+    EXPECT_EQ(HttpGet("/lumenoApp/catalog").find("<SpareSize>2147483648</SpareSize>"), std::string::npos);
+    auto engine = BoundEngine();  // the stored termination goes out once a sign-on is known
+    EXPECT_TRUE(WaitFor([&] {
+        return HttpGet("/lumenoApp/catalog").find("<SpareSize>2147483648</SpareSize>") != std::string::npos;
+    }));
+}
+
 TEST_F(TransferTest, DownloadResumesFromThePartialFileAndDeleteRemovesIt) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("src.bin");
