@@ -79,6 +79,11 @@ void AccountStore::ExpireAllTokens() {
     m_db.Exec("UPDATE tokens SET expires_at = 0");
 }
 
+void AccountStore::PruneTokensExpiredBefore(int64_t time) {
+    auto lock = m_db.Lock();
+    m_db.Prepare("DELETE FROM tokens WHERE expires_at <= ?").Bind(1, time).Run();
+}
+
 int64_t AccountStore::Quota(int64_t accountId) {
     auto lock = m_db.Lock();
     auto stmt = m_db.Prepare("SELECT quota FROM accounts WHERE id = ?");

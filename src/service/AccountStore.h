@@ -24,6 +24,8 @@ public:
     std::string IssueToken(int64_t accountId, int64_t ttlSeconds);
     TokenState Resolve(const std::string& token, int64_t& accountId);
     void ExpireAllTokens();
+    // Forgets tokens that expired at or before a time (seconds since 1970); until then they answer 9476.
+    void PruneTokensExpiredBefore(int64_t time);
 
     int64_t Quota(int64_t accountId);
     int64_t CurrentCatalog(int64_t accountId);

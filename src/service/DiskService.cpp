@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <ctime>
 #include <iostream>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "service/DemoSeeder.h"
 #include "service/DownloadEndpoint.h"
 #include "service/FaultInjector.h"
+#include "service/Housekeeping.h"
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
 #include "service/ServiceContext.h"
@@ -60,6 +62,7 @@ struct DiskService::Runtime {
     SettingsEndpoint settings;
     int listening = -1;
     std::thread thread;
+    std::unique_ptr<Housekeeping> housekeeping;  // first to go
 };
 
 DiskService::DiskService(ServiceOptions options)
@@ -152,6 +155,10 @@ bool DiskService::Start() {
             }
             ReplyError(res, 500, kErrorServerFailure);
         });
+    // Pruned before anything is answered, then every interval.
+    Prune();
+    m_runtime->housekeeping = std::make_unique<Housekeeping>(
+        [this] { Prune(); }, std::chrono::seconds(m_options.housekeepingIntervalSeconds));
     m_runtime->tus.Register(server);
     m_runtime->session.Register(server);
     m_runtime->catalog.Register(server);
@@ -178,6 +185,16 @@ bool DiskService::Start() {
     while (!server.is_running())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
+}
+
+void DiskService::Prune() {
+    try {
+        m_runtime->tus.PruneStale(std::chrono::seconds(m_options.staleAfterSeconds));
+        m_context->accounts.PruneTokensExpiredBefore(static_cast<int64_t>(std::time(nullptr)) -
+                                                     m_options.staleAfterSeconds);
+    } catch (const std::exception& e) {
+        std::cerr << "nimbra-diskd: pruning failed: " << e.what() << std::endl;
+    }
 }
 
 void DiskService::Stop() {

@@ -33,6 +33,8 @@ public:
 private:
     struct Runtime;
     bool OpenStore();
+    // Forgets stale uploads and tokens.
+    void Prune();
     void Fail(const std::string& message);
 
     ServiceOptions m_options;

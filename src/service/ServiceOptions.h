@@ -16,6 +16,9 @@ struct ServiceOptions {
     int64_t defaultQuotaBytes = int64_t{10} << 30;
     int64_t maxFileBytes = int64_t{64} << 30;  // MaxUploadFilesSize
     int maxUploadFiles = 100;                  // MaxUploadFilesNumber
+    // Uploads left alone (or finished) and tokens expired this long ago are forgotten.
+    int64_t staleAfterSeconds = 7 * 86400;
+    int64_t housekeepingIntervalSeconds = 3600;
 };
 
 }  // namespace nimbra::service

@@ -56,6 +56,25 @@ void TusEndpoint::Register(httplib::Server& server) {
                                            const httplib::ContentReader& r) { PutThumbnail(req, res, r); });
 }
 
+void TusEndpoint::PruneStale(std::chrono::seconds maxAge) {
+    const auto cutoff = std::chrono::system_clock::now() - maxAge;
+    for (const auto& [id, finished] :
+         m_context.uploads.CreatedBefore(std::chrono::system_clock::to_time_t(cutoff))) {
+        const auto lease = m_locks.Acquire(id, std::chrono::milliseconds(0));
+        if (!lease)
+            continue;  // a request is working on it right now
+        if (finished) {
+            m_context.uploads.Remove(id);
+            continue;
+        }
+        std::error_code ec;
+        const auto written = std::filesystem::last_write_time(m_context.layout.UploadContent(id), ec);
+        if (!ec && std::chrono::file_clock::to_sys(written) > cutoff)
+            continue;  // still being sent, slowly
+        m_finisher.Discard(id);
+    }
+}
+
 void TusEndpoint::Options(httplib::Response& res) {
     res.status = 204;
     res.set_header("Tus-Resumable", "1.0.0");
@@ -133,8 +152,12 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
     const auto lease = m_locks.Acquire(row.id);
     res.set_header("Location", LocationOf(req, row.id));
     if (HasBody(req) && IsOctetStream(req)) {
-        if (!AppendBody(req, res, reader, row, -1))
+        if (!AppendBody(req, res, reader, row, -1)) {
+            // Without a 201 the client never learns the upload: it would only hold space until pruned.
+            res.headers.erase("Location");
+            m_finisher.Discard(row.id);
             return;
+        }
     } else {
         if (HasBody(req))
             reader([](const char*, size_t) { return true; });
@@ -254,7 +277,7 @@ void TusEndpoint::Terminate(const httplib::Request& req, httplib::Response& res)
     if (row->Finished())
         m_context.uploads.Remove(row->id);
     else
-        m_finisher.Discard(*row);
+        m_finisher.Discard(row->id);
     res.status = 204;
 }
 

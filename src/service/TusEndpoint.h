@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <string>
 
 #include "service/ChunkReceiver.h"
@@ -25,6 +26,9 @@ public:
           m_finisher(context) {}
 
     void Register(httplib::Server& server);
+    // Forgets uploads created at least maxAge ago: finished ones (a client confirms a lost answer long
+    // before) and unfinished ones not written to for as long, with their bytes and space reservation.
+    void PruneStale(std::chrono::seconds maxAge);
 
 private:
     void Options(httplib::Response& res);

@@ -54,7 +54,7 @@ UploadFinisher::UploadFinisher(ServiceContext& context)
 UploadFinisher::Result UploadFinisher::Finish(UploadRow& row) {
     const std::string sha1 = WholeFileSha1(row);
     if (!row.expectedSha1.empty() && Lower(row.expectedSha1) != sha1) {
-        Discard(row);
+        Discard(row.id);
         return Result::ChecksumMismatch;
     }
     Finishing finishing{row, {}, false, std::nullopt};
@@ -205,11 +205,11 @@ bool UploadFinisher::AttachThumbnail(const std::string& uploadId, int64_t accoun
     return true;
 }
 
-void UploadFinisher::Discard(const UploadRow& row) {
-    m_context.uploads.Remove(row.id);
+void UploadFinisher::Discard(const std::string& uploadId) {
+    m_context.uploads.Remove(uploadId);
     std::error_code ec;
-    std::filesystem::remove(m_context.layout.UploadContent(row.id), ec);
-    std::filesystem::remove(m_context.layout.UploadThumbnail(row.id), ec);
+    std::filesystem::remove(m_context.layout.UploadContent(uploadId), ec);
+    std::filesystem::remove(m_context.layout.UploadThumbnail(uploadId), ec);
 }
 
 }  // namespace nimbra::service

@@ -23,7 +23,7 @@ public:
     // Stores a JPEG thumbnail for the upload, or for its file once finished; safe while Finish runs.
     bool AttachThumbnail(const std::string& uploadId, int64_t accountId, const std::string& jpeg);
     // Removes an unfinished upload with its bytes and thumbnail.
-    void Discard(const UploadRow& row);
+    void Discard(const std::string& uploadId);
 
 private:
     struct Finishing {

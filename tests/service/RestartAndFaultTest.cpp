@@ -84,6 +84,31 @@ TEST_F(RestartAndFaultTest, AfterARestartTheOffsetCountsOnlyBytesTheDiskHolds) {
     EXPECT_TRUE(Download(rest->get_header_value("X-Nimbra-File-Id")) == content);
 }
 
+TEST_F(RestartAndFaultTest, StaleUploadsAndLongExpiredTokensArePrunedAtStart) {
+    auto created = CreateUpload(5000, {{"filename", "stale.bin"}}, "abcd");
+    const std::string location = created->get_header_value("Location");
+    auto finished = CreateUpload(4, {{"filename", "done.bin"}}, "abcd");
+    ASSERT_EQ(finished->status, 201);
+    m_client->Post("/__test/expire-tokens");
+    // Recently expired, a token is still told apart from an unknown one.
+    EXPECT_EQ(Head(location)->get_header_value("X-Nimbra-Error"), "9476");
+
+    m_options.staleAfterSeconds = 0;  // everything counts as long ago
+    StartService();
+    auto head = Head(location);
+    EXPECT_EQ(head->status, 401);
+    EXPECT_FALSE(head->has_header("X-Nimbra-Error"));  // the token is gone, not merely expired
+    m_token = Login("alice", "secret");
+    EXPECT_EQ(Head(location)->status, 404);
+    EXPECT_EQ(Head(finished->get_header_value("Location"))->status, 404);  // its file stays
+    EXPECT_EQ(Download(finished->get_header_value("X-Nimbra-File-Id")), "abcd");
+    EXPECT_TRUE(std::filesystem::is_empty(m_dataDir / "uploads"));
+    EXPECT_NE(
+        m_client->Get("/lumenoApp/catalog", Auth())
+            ->body.find("<SpareSize>" + std::to_string(m_options.defaultQuotaBytes - 4) + "</SpareSize>"),
+        std::string::npos);
+}
+
 TEST_F(RestartAndFaultTest, BytesPastTheConfirmedOffsetAreCutOnResume) {
     auto created = CreateUpload(8, {{"filename", "cut.bin"}}, "abcd");
     const std::string location = created->get_header_value("Location");

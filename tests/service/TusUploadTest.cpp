@@ -1,6 +1,11 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -133,10 +138,45 @@ TEST_F(TusUploadTest, ChunkChecksumMismatchKeepsNothingAndGoodChecksumIsAccepted
     EXPECT_EQ(Download(goodCrc->get_header_value("X-Nimbra-File-Id")), "abcdefgh123456789");
 }
 
-TEST_F(TusUploadTest, ChecksumOnCreationWithUploadIsVerified) {
+std::string SpareSize(httplib::Client& client, const httplib::Headers& auth) {
+    const std::string catalog = client.Get("/lumenoApp/catalog", auth)->body;
+    const auto start = catalog.find("<SpareSize>");
+    return catalog.substr(start, catalog.find("</SpareSize>") - start);
+}
+
+TEST_F(TusUploadTest, ACreationWhoseBodyFailsLeavesNoUploadBehind) {
+    const std::string spare = SpareSize(*m_client, Auth());
+    // Refused for its checksum: the answer names no upload, so none may keep space.
     auto bad = CreateUpload(4, {{"filename", "c.bin"}}, "abcd", Sha1Base64("dcba"));
     ASSERT_TRUE(bad);
     EXPECT_EQ(bad->status, 460);
+    EXPECT_FALSE(bad->has_header("Location"));
+    EXPECT_EQ(SpareSize(*m_client, Auth()), spare);
+
+    // Cut off in the middle of its body, without an answer.
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(m_service->Port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string request =
+        std::string("POST ") + kEndpoint + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer " +
+        m_token +
+        "\r\nTus-Resumable: 1.0.0\r\nUpload-Length: 100000\r\nUpload-Metadata: filename "
+        "Y3V0\r\nContent-Type: application/offset+octet-stream\r\nContent-Length: "
+        "100000\r\n\r\n" +
+        std::string(1000, 'x');
+    ASSERT_EQ(send(sock, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+    close(sock);
+    EXPECT_TRUE([&] {
+        for (int i = 0; i < 500; ++i) {
+            if (SpareSize(*m_client, Auth()) == spare && std::filesystem::is_empty(m_dataDir / "uploads"))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }());
 }
 
 TEST_F(TusUploadTest, WholeFileSha1MismatchDiscardsTheUpload) {
