@@ -53,8 +53,11 @@ TransferJob::Step DownloadJob::Request() {
     m_requestedFrom = m_written;
     m_firstBody = true;
     m_request.Prepare("GET", m_work.remoteUrl, m_settings);
-    if (m_written > 0) {
+    // Only the version the partial file came from may continue it; a partial file of unknown version is
+    // fetched again whole (the answer's 200 starts it over).
+    if (m_written > 0 && !m_work.remoteTag.empty()) {
         m_request.AddHeader("Range: bytes=" + std::to_string(m_written) + "-");
+        m_request.AddHeader("If-Range: " + m_work.remoteTag);
     }
     m_request.SetSink([this](const char* data, size_t size) { return Append(data, size); });
     return Step::Send;
@@ -74,8 +77,13 @@ bool DownloadJob::Append(const char* data, size_t size) {
             m_written = 0;
             m_requestedFrom = 0;
         }
-        if (const uint64_t total = TotalSize(m_request); total > 0 && total != m_task->Size()) {
-            m_work = Save([&](TaskRecord& r) { r.size = total; });
+        const uint64_t total = TotalSize(m_request);
+        const std::string tag = m_request.Header("etag");
+        if ((total > 0 && total != m_work.size) || tag != m_work.remoteTag) {
+            m_work = Save([&](TaskRecord& r) {
+                r.size = total > 0 ? total : r.size;
+                r.remoteTag = tag;
+            });
         }
     }
     while (size > 0) {

@@ -47,6 +47,8 @@ struct TaskRecord {
     std::string uploadUrl;
     std::string remoteUrl;
     std::string remoteFileId;
+    // Download: the ETag of the version the partial file holds; a continuation asks for that version only.
+    std::string remoteTag;
 };
 
 }  // namespace nimbra::engine

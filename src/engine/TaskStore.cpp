@@ -13,7 +13,7 @@ constexpr const char* kColumns =
     "id, kind, state, error_code, started, local_path, display_name, size, confirmed_offset, source_size, "
     "source_mtime_ns, description, complex_flag, complex_cid, app_type, parent_catalog_id, "
     "new_catalog_name, tag, miniature_path, miniature_size, thumbnail_copy, thumbnail_sent, endpoint_url, "
-    "upload_url, remote_url, remote_file_id";
+    "upload_url, remote_url, remote_file_id, remote_tag";
 
 class Statement final {
 public:
@@ -77,6 +77,7 @@ void BindRecord(sqlite3_stmt* s, const TaskRecord& r) {
     BindText(s, i++, r.uploadUrl);
     BindText(s, i++, r.remoteUrl);
     BindText(s, i++, r.remoteFileId);
+    BindText(s, i++, r.remoteTag);
 }
 
 TaskRecord ReadRecord(sqlite3_stmt* s) {
@@ -108,6 +109,7 @@ TaskRecord ReadRecord(sqlite3_stmt* s) {
     r.uploadUrl = Text(s, i++);
     r.remoteUrl = Text(s, i++);
     r.remoteFileId = Text(s, i++);
+    r.remoteTag = Text(s, i++);
     return r;
 }
 
@@ -182,6 +184,9 @@ void TaskStore::CreateSchema() {
     }
     if (found < 3) {
         Execute(m_db, "CREATE TABLE terminations (upload_url TEXT PRIMARY KEY)");
+    }
+    if (found < 4) {
+        Execute(m_db, "ALTER TABLE tasks ADD COLUMN remote_tag TEXT NOT NULL DEFAULT ''");
     }
     Execute(m_db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     Execute(m_db, "COMMIT");
@@ -273,7 +278,7 @@ void TaskStore::WriterLoop() {
 
 void TaskStore::Commit(const Batch& batch) {
     static const std::string insert = std::string("INSERT OR REPLACE INTO tasks (") + kColumns +
-                                      ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+                                      ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
     Execute(m_db, "BEGIN");
     Statement put(m_db, insert);
     Statement erase(m_db, "DELETE FROM tasks WHERE id=?");

@@ -50,7 +50,7 @@ struct DiskService::Runtime {
         : tus(context, testHooks ? &faults : nullptr),
           session(context),
           catalog(context),
-          download(context),
+          download(context, testHooks ? &faults : nullptr),
           settings(context) {}
 
     httplib::Server server;

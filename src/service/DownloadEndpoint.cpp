@@ -56,9 +56,9 @@ void DownloadEndpoint::File(const httplib::Request& req, httplib::Response& res,
         res.status = 404;
         return;
     }
-    const bool sent =
-        thumbnail ? SendFile(req, res, m_context.layout.FileThumbnail(file->id), "image/jpeg")
-                  : SendFile(req, res, m_context.layout.FileContent(file->id), "application/octet-stream");
+    const bool sent = thumbnail ? SendFile(req, res, m_context.layout.FileThumbnail(file->id), "image/jpeg")
+                                : SendFile(req, res, m_context.layout.FileContent(file->id),
+                                           "application/octet-stream", DropAfter());
     if (!sent)
         res.status = 500;
 }
@@ -66,7 +66,7 @@ void DownloadEndpoint::File(const httplib::Request& req, httplib::Response& res,
 void DownloadEndpoint::Static(const httplib::Request& req, httplib::Response& res) {
     const std::string relative = req.matches[1];
     if (!IsSafeRelativePath(relative) ||
-        !SendFile(req, res, m_context.layout.StaticDir() / relative, ContentTypeOf(relative)))
+        !SendFile(req, res, m_context.layout.StaticDir() / relative, ContentTypeOf(relative), DropAfter()))
         res.status = 404;
 }
 

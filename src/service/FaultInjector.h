@@ -17,7 +17,7 @@ public:
 
     // Runs before routing: hangs and injected error answers. True when the request was answered.
     bool Intercept(const httplib::Request& req, httplib::Response& res);
-    // Body bytes after which the next PATCH loses its connection; -1 when none is armed.
+    // Body bytes after which the next PATCH or file download loses its connection; -1 when none is armed.
     int64_t TakeDropAfter();
     // Cuts the TCP connection the request came on, without an answer.
     static void AbortConnection(const httplib::Request& req);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -62,10 +63,20 @@ RangeKind ParseRange(const std::string& header, int64_t size, ByteSpan& span) {
     return RangeKind::Span;
 }
 
+// Identifies one version of a file: a rewrite changes its modification time, a replacement its inode.
+std::string EntityTag(const struct stat& info) {
+    char tag[80];
+    std::snprintf(tag, sizeof tag, "\"%llx-%llx-%llx\"", static_cast<unsigned long long>(info.st_ino),
+                  static_cast<unsigned long long>(info.st_size),
+                  static_cast<unsigned long long>(info.st_mtim.tv_sec) * 1'000'000'000ull +
+                      static_cast<unsigned long long>(info.st_mtim.tv_nsec));
+    return tag;
+}
+
 }  // namespace
 
 bool SendFile(const httplib::Request& req, httplib::Response& res, const std::filesystem::path& path,
-              const std::string& contentType) {
+              const std::string& contentType, int64_t dropAfter) {
     auto file = std::make_shared<OpenFile>();
     file->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
@@ -73,9 +84,14 @@ bool SendFile(const httplib::Request& req, httplib::Response& res, const std::fi
         return false;
     const int64_t size = info.st_size;
 
+    const std::string tag = EntityTag(info);
+    res.set_header("ETag", tag);
+    // A range of another version than the client holds would splice two files: send this one whole.
+    const bool sameVersion = !req.has_header("If-Range") || req.get_header_value("If-Range") == tag;
     ByteSpan span{0, size};
-    const RangeKind kind =
-        req.has_header("Range") ? ParseRange(req.get_header_value("Range"), size, span) : RangeKind::Whole;
+    const RangeKind kind = req.has_header("Range") && sameVersion
+                               ? ParseRange(req.get_header_value("Range"), size, span)
+                               : RangeKind::Whole;
     // The HTTP library would apply the ranges a second time, and gets ends past the file wrong: the
     // range is handled here in full. The request object itself is not const inside the library.
     const_cast<httplib::Request&>(req).ranges.clear();
@@ -97,10 +113,15 @@ bool SendFile(const httplib::Request& req, httplib::Response& res, const std::fi
     const int64_t base = span.first;
     res.set_content_provider(
         static_cast<size_t>(span.length), contentType,
-        [file, base](size_t offset, size_t length, httplib::DataSink& sink) {
+        [file, base, dropAfter](size_t offset, size_t length, httplib::DataSink& sink) {
             if (file->buffer.empty())
                 file->buffer.resize(kChunkBytes);
-            const size_t want = std::min(length, kChunkBytes);
+            size_t want = std::min(length, kChunkBytes);
+            if (dropAfter >= 0) {
+                if (static_cast<int64_t>(offset) >= dropAfter)
+                    return false;
+                want = std::min(want, static_cast<size_t>(dropAfter - static_cast<int64_t>(offset)));
+            }
             const ssize_t got = pread(file->fd, file->buffer.data(), want,
                                       static_cast<off_t>(base + static_cast<int64_t>(offset)));
             // A file that shrank under us must end the answer rather than send fewer bytes than announced.

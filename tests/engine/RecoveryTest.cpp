@@ -145,5 +145,27 @@ TEST_F(RecoveryTest, ADownloadCutOffContinuesFromItsPartialFile) {
     EXPECT_THROW(download->ContUpload(), ComError);  // a download is not an upload
 }
 
+TEST_F(RecoveryTest, ADownloadContinuesOnlyFromTheVersionItsPartialFileCameFrom) {
+    auto engine = BoundEngine();
+    const auto staticDir = m_dir.Path() / "service" / "static";
+    const std::string url = "http://127.0.0.1:" + std::to_string(m_port) + "/static/doc.bin";
+    for (const bool changed : {false, true}) {
+        const std::string first =
+            WriteRandomFile((staticDir / "doc.bin").string(), 3 << 20, changed ? 31 : 32);
+        Fault("dropAfterBytes=1000000");
+        const std::string target = m_dir.File(changed ? "changed.bin" : "same.bin");
+        auto download = engine->DownLoad(url, kAccount, target);
+        ASSERT_TRUE(WaitForState(*download, ORV_SESSION_STATE_FAIL));
+        EXPECT_EQ(download->GetProgress(), 1000000u);
+        // Rewritten on the server meanwhile: continuing would splice two versions.
+        const std::string expected =
+            changed ? WriteRandomFile((staticDir / "doc.bin").string(), (3 << 20) + 1, 33) : first;
+        EXPECT_EQ(download->ContDownLoad(), S_OK);
+        ASSERT_TRUE(WaitForState(*download, ORV_SESSION_STATE_SCCESS))
+            << "error " << download->GeterrorCode();
+        EXPECT_TRUE(SameBytes(ReadFile(target), expected)) << (changed ? "changed" : "unchanged");
+    }
+}
+
 }  // namespace
 }  // namespace nimbra::engine

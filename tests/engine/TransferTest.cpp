@@ -144,7 +144,7 @@ TEST_F(TransferTest, AnUploadDeletedWhileTheServerIsAwayIsEndedByTheNextRun) {
     }));
 }
 
-TEST_F(TransferTest, DownloadResumesFromThePartialFileAndDeleteRemovesIt) {
+TEST_F(TransferTest, DownloadNeverContinuesAPartialFileOfUnknownVersionAndDeleteRemovesIt) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("src.bin");
     const std::string bytes = WriteRandomFile(file, (8 << 20) + 3, 8);
@@ -152,9 +152,12 @@ TEST_F(TransferTest, DownloadResumesFromThePartialFileAndDeleteRemovesIt) {
     ASSERT_TRUE(WaitForState(*upload, ORV_SESSION_STATE_SCCESS));
     const std::string fileId = RemoteFileAttribute("src.bin", "fileID");
 
-    // A partial file left by an earlier attempt is continued, not fetched again.
+    // A partial file of unknown version (no record says what it was taken from) is fetched again, never
+    // continued.
     const std::string target = m_dir.File("out.bin");
-    std::ofstream(target + ".part", std::ios::binary).write(bytes.data(), 1 << 20);
+    const std::string stranger(1 << 20, 'z');
+    std::ofstream(target + ".part", std::ios::binary)
+        .write(stranger.data(), static_cast<std::streamsize>(stranger.size()));
     auto download = engine->DownLoad(FileUrl(fileId), kAccount, target);
     ASSERT_TRUE(WaitForState(*download, ORV_SESSION_STATE_SCCESS)) << "error " << download->GeterrorCode();
     EXPECT_TRUE(SameBytes(ReadFile(target), bytes));

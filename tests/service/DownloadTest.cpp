@@ -40,6 +40,23 @@ TEST_F(DownloadTest, RangesGivePartialContent) {
     }
 }
 
+TEST_F(DownloadTest, ARangeIsHonouredOnlyForTheVersionIfRangeNames) {
+    const std::string tag = m_client->Get("/lumenoApp/file/" + m_fileId, Auth())->get_header_value("ETag");
+    ASSERT_FALSE(tag.empty());
+    auto headers = Auth();
+    headers.emplace("Range", "bytes=7-");
+    headers.emplace("If-Range", tag);
+    auto same = m_client->Get("/lumenoApp/file/" + m_fileId, headers);
+    EXPECT_EQ(same->status, 206);
+    EXPECT_EQ(same->body, "789");
+    headers.erase("If-Range");
+    headers.emplace("If-Range", "\"another-version\"");
+    auto other = m_client->Get("/lumenoApp/file/" + m_fileId, headers);
+    EXPECT_EQ(other->status, 200);
+    EXPECT_EQ(other->body, "0123456789");
+    EXPECT_EQ(other->get_header_value("ETag"), tag);
+}
+
 TEST_F(DownloadTest, UnsatisfiableRangeIs416AndHeadGivesTheSize) {
     // Also a Range that cannot be read at all: the HTTP library refuses it before the service sees it.
     for (const char* range : {"bytes=10-", "bytes=-0", "bytes=x-3", "bytes=5-2", "items=0-1"}) {
