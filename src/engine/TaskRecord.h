@@ -42,6 +42,9 @@ struct TaskRecord {
     std::string thumbnailCopy;
     bool thumbnailSent = false;
 
+    // Upload: a random key sent with every creation request of the task, so that the server recognises a
+    // creation repeated after its answer was lost.
+    std::string creationKey;
     // Upload: the creation endpoint and, once created, the upload's own URL. Download: the source URL.
     std::string endpointUrl;
     std::string uploadUrl;

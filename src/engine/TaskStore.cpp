@@ -13,7 +13,7 @@ constexpr const char* kColumns =
     "id, kind, state, error_code, started, local_path, display_name, size, confirmed_offset, source_size, "
     "source_mtime_ns, description, complex_flag, complex_cid, app_type, parent_catalog_id, "
     "new_catalog_name, tag, miniature_path, miniature_size, thumbnail_copy, thumbnail_sent, endpoint_url, "
-    "upload_url, remote_url, remote_file_id, remote_tag";
+    "upload_url, remote_url, remote_file_id, remote_tag, creation_key";
 
 class Statement final {
 public:
@@ -78,6 +78,7 @@ void BindRecord(sqlite3_stmt* s, const TaskRecord& r) {
     BindText(s, i++, r.remoteUrl);
     BindText(s, i++, r.remoteFileId);
     BindText(s, i++, r.remoteTag);
+    BindText(s, i++, r.creationKey);
 }
 
 TaskRecord ReadRecord(sqlite3_stmt* s) {
@@ -110,6 +111,7 @@ TaskRecord ReadRecord(sqlite3_stmt* s) {
     r.remoteUrl = Text(s, i++);
     r.remoteFileId = Text(s, i++);
     r.remoteTag = Text(s, i++);
+    r.creationKey = Text(s, i++);
     return r;
 }
 
@@ -187,6 +189,9 @@ void TaskStore::CreateSchema() {
     }
     if (found < 4) {
         Execute(m_db, "ALTER TABLE tasks ADD COLUMN remote_tag TEXT NOT NULL DEFAULT ''");
+    }
+    if (found < 5) {
+        Execute(m_db, "ALTER TABLE tasks ADD COLUMN creation_key TEXT NOT NULL DEFAULT ''");
     }
     Execute(m_db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     Execute(m_db, "COMMIT");
@@ -278,7 +283,7 @@ void TaskStore::WriterLoop() {
 
 void TaskStore::Commit(const Batch& batch) {
     static const std::string insert = std::string("INSERT OR REPLACE INTO tasks (") + kColumns +
-                                      ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+                                      ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
     Execute(m_db, "BEGIN");
     Statement put(m_db, insert);
     Statement erase(m_db, "DELETE FROM tasks WHERE id=?");

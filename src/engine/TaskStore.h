@@ -20,7 +20,7 @@ namespace nimbra::engine {
 
 class TaskStore final {
 public:
-    static constexpr int kSchemaVersion = 4;
+    static constexpr int kSchemaVersion = 5;
 
     // Opens (creating the file and its missing folders) the database at path; throws ComError on failure.
     explicit TaskStore(const std::string& path);

@@ -1,6 +1,7 @@
 #include "engine/TransferEngine.h"
 
 #include <filesystem>
+#include <random>
 
 #include "engine/DownloadJob.h"
 #include "engine/LocalFile.h"
@@ -14,6 +15,19 @@ using OrvULD::ORV_UPLOAD_SESSION_STATE;
 
 std::string FileNamePart(const std::string& path) {
     return std::filesystem::path(path).filename().string();
+}
+
+std::string NewCreationKey() {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string key;
+    for (int word = 0; word < 4; ++word) {
+        const uint32_t bits = random();
+        for (int shift = 28; shift >= 0; shift -= 4) {
+            key += kDigits[(bits >> shift) & 0xF];
+        }
+    }
+    return key;
 }
 
 bool IsFinished(ORV_UPLOAD_SESSION_STATE state) {
@@ -159,6 +173,7 @@ void TransferEngine::StartUploads() {
         Save(*task, [&](TaskRecord& r) {
             r.started = true;
             r.endpointUrl = m_endpoint;
+            r.creationKey = NewCreationKey();
         });
         Schedule(*task);
     }

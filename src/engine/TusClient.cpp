@@ -44,6 +44,7 @@ std::string TusClient::Metadata(const TaskRecord& task) {
     AddPair(metadata, "appType", task.appType);
     AddPair(metadata, "complexFlag", task.complexFlag ? "1" : "0");
     AddPair(metadata, "complexCid", task.complexCid);
+    AddPair(metadata, "creationKey", task.creationKey);
     return metadata;
 }
 

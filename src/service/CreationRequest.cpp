@@ -13,6 +13,12 @@ bool IsHexSha1(const std::string& text) {
     return text.size() == 40 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
 }
 
+bool IsCreationKey(const std::string& text) {
+    return text.size() <= 64 &&
+           text.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_") ==
+               std::string::npos;
+}
+
 std::optional<int64_t> ParseNumber(const std::string& text) {
     if (text.empty())
         return 0;
@@ -38,7 +44,8 @@ std::variant<CreationRequest, Refusal> CreationRequest::Parse(const httplib::Req
     const auto appType = ParseNumber(metadata->Get("appType"));
     const auto complexFlag = ParseNumber(metadata->Get("complexFlag"));
     if ((!request.newCatalogName.empty() && !IsAcceptableName(request.newCatalogName)) ||
-        (!sha1.empty() && !IsHexSha1(sha1)) || !appType || !complexFlag)
+        (!sha1.empty() && !IsHexSha1(sha1)) || !appType || !complexFlag ||
+        !IsCreationKey(metadata->Get("creationKey")))
         return refused;
     const auto parent = ParseCatalogId(metadata->Get("parentCatalogId"));
     if (!parent)
@@ -55,6 +62,7 @@ std::variant<CreationRequest, Refusal> CreationRequest::Parse(const httplib::Req
     row.complexCid = metadata->Get("complexCid");
     row.expectedSha1 = sha1;
     row.metadata = rawMetadata;
+    row.creationKey = metadata->Get("creationKey");
     row.hashState = FileSha1().SaveState();
     return request;
 }

@@ -37,7 +37,13 @@ CREATE TABLE IF NOT EXISTS uploads(
 CREATE INDEX IF NOT EXISTS unfinished_uploads ON uploads(account_id, length) WHERE file_id IS NULL;
 CREATE TABLE IF NOT EXISTS settings(
   account_id INTEGER NOT NULL, name TEXT NOT NULL, value BLOB NOT NULL, PRIMARY KEY(account_id, name));
-PRAGMA user_version = 1;
+)SQL";
+
+// Version 2: a client's key for each creation, so that a creation repeated after a lost answer finds the
+// first one.
+constexpr const char* kVersion2 = R"SQL(
+ALTER TABLE uploads ADD COLUMN creation_key TEXT NOT NULL DEFAULT '';
+CREATE INDEX uploads_by_creation_key ON uploads(account_id, creation_key) WHERE creation_key != '';
 )SQL";
 
 }  // namespace
@@ -136,7 +142,15 @@ void SqliteDb::Exec(const char* sql) {
 }
 
 void SqliteDb::CreateSchema() {
+    auto version = Prepare("PRAGMA user_version");
+    const int64_t found = version.Step() ? version.Int(0) : 0;
+    if (found > 2)
+        throw std::runtime_error("metadata written by a newer nimbra-diskd");
+    Exec("BEGIN IMMEDIATE");
     Exec(kSchema);
+    if (found < 2)
+        Exec(kVersion2);
+    Exec("PRAGMA user_version = 2; COMMIT");
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDb& db, Durability durability)

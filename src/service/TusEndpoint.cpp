@@ -130,6 +130,8 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
         return refuse({404, kErrorCatalogMissing});
     if (row.length > m_context.options.maxFileBytes)
         return refuse({413, kErrorNoSpace});
+    if (ReplaceEarlierCreation(req, res, reader, *account, row.creationKey))
+        return;
 
     row.id = RandomHex(16);
     row.accountId = *account;
@@ -168,6 +170,26 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
             return ReplyError(res, 500, kErrorServerFailure);
     }
     AnswerOffset(res, row, 201);
+}
+
+bool TusEndpoint::ReplaceEarlierCreation(const httplib::Request& req, httplib::Response& res,
+                                         const httplib::ContentReader& reader, int64_t account,
+                                         const std::string& key) {
+    const auto earlier = key.empty() ? std::nullopt : m_context.uploads.FindByCreationKey(key, account);
+    if (!earlier)
+        return false;
+    if (earlier->Finished()) {
+        // It went through and only its answer was lost: that answer is given again, and no second file made.
+        if (HasBody(req))
+            reader([](const char*, size_t) { return true; });
+        res.set_header("Location", LocationOf(req, earlier->id));
+        AnswerOffset(res, *earlier, 201);
+        return true;
+    }
+    // Its client never learned it: it only holds space. The new creation takes its place.
+    if (const auto lease = m_locks.Acquire(earlier->id))
+        m_finisher.Discard(earlier->id);
+    return false;
 }
 
 void TusEndpoint::Head(const httplib::Request& req, httplib::Response& res) {

@@ -33,6 +33,11 @@ public:
 private:
     void Options(httplib::Response& res);
     void Create(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
+    // A creation repeating an earlier one (same creation key) after its answer was lost: answers for the
+    // earlier one when it finished (true), else discards it so that it holds no space (false).
+    bool ReplaceEarlierCreation(const httplib::Request& req, httplib::Response& res,
+                                const httplib::ContentReader& reader, int64_t account,
+                                const std::string& key);
     void Head(const httplib::Request& req, httplib::Response& res);
     void Patch(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
     void Terminate(const httplib::Request& req, httplib::Response& res);

@@ -9,8 +9,9 @@ void UploadStore::Insert(const UploadRow& row) {
     auto stmt = m_db.Prepare(
         "INSERT INTO uploads(id, account_id, length, offset, catalog_id, filename, tag, description, "
         "app_type, "
-        "complex_flag, complex_cid, expected_sha1, metadata, hash_state, hash_offset, created_at) "
-        "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        "complex_flag, complex_cid, expected_sha1, metadata, hash_state, hash_offset, created_at, "
+        "creation_key) "
+        "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     stmt.Bind(1, row.id)
         .Bind(2, row.accountId)
         .Bind(3, row.length)
@@ -27,19 +28,17 @@ void UploadStore::Insert(const UploadRow& row) {
         .BindBlob(14, row.hashState.data(), row.hashState.size())
         .Bind(15, row.hashOffset)
         .Bind(16, static_cast<int64_t>(std::time(nullptr)))
+        .Bind(17, row.creationKey)
         .Run();
 }
 
-std::optional<UploadRow> UploadStore::Find(const std::string& id, int64_t accountId) {
-    auto lock = m_db.Lock();
-    auto stmt = m_db.Prepare(
-        "SELECT id, account_id, length, offset, catalog_id, filename, tag, description, app_type, "
-        "complex_flag, "
-        "complex_cid, expected_sha1, metadata, hash_state, hash_offset, file_id FROM uploads "
-        "WHERE id = ? AND account_id = ?");
-    stmt.Bind(1, id).Bind(2, accountId);
-    if (!stmt.Step())
-        return std::nullopt;
+namespace {
+
+constexpr const char* kUploadColumns =
+    "id, account_id, length, offset, catalog_id, filename, tag, description, app_type, complex_flag, "
+    "complex_cid, expected_sha1, metadata, hash_state, hash_offset, file_id, creation_key";
+
+UploadRow ReadUpload(const SqliteStatement& stmt) {
     UploadRow row;
     row.id = stmt.Text(0);
     row.accountId = stmt.Int(1);
@@ -58,7 +57,32 @@ std::optional<UploadRow> UploadStore::Find(const std::string& id, int64_t accoun
     row.hashOffset = stmt.Int(14);
     if (!stmt.IsNull(15))
         row.fileId = stmt.Int(15);
+    row.creationKey = stmt.Text(16);
     return row;
+}
+
+}  // namespace
+
+std::optional<UploadRow> UploadStore::Find(const std::string& id, int64_t accountId) {
+    auto lock = m_db.Lock();
+    auto stmt = m_db.Prepare(
+        (std::string("SELECT ") + kUploadColumns + " FROM uploads WHERE id = ? AND account_id = ?").c_str());
+    stmt.Bind(1, id).Bind(2, accountId);
+    if (!stmt.Step())
+        return std::nullopt;
+    return ReadUpload(stmt);
+}
+
+std::optional<UploadRow> UploadStore::FindByCreationKey(const std::string& key, int64_t accountId) {
+    auto lock = m_db.Lock();
+    auto stmt =
+        m_db.Prepare((std::string("SELECT ") + kUploadColumns +
+                      " FROM uploads WHERE account_id = ? AND creation_key = ? AND creation_key != ''")
+                         .c_str());
+    stmt.Bind(1, accountId).Bind(2, key);
+    if (!stmt.Step())
+        return std::nullopt;
+    return ReadUpload(stmt);
 }
 
 void UploadStore::SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,

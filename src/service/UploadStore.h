@@ -24,6 +24,7 @@ struct UploadRow {
     std::string complexCid;
     std::string expectedSha1;  // hex, lower case; empty when the client gave none
     std::string metadata;      // the Upload-Metadata header as received, echoed on HEAD
+    std::string creationKey;   // the client's key for its creation request; empty when it gave none
     std::string hashState;     // whole-file SHA-1 state after hashOffset bytes
     int64_t hashOffset = 0;
     std::optional<int64_t> fileId;  // set once the upload joined its catalog
@@ -38,6 +39,8 @@ public:
 
     void Insert(const UploadRow& row);
     std::optional<UploadRow> Find(const std::string& id, int64_t accountId);
+    // The upload an account created with this key, if any.
+    std::optional<UploadRow> FindByCreationKey(const std::string& key, int64_t accountId);
     void SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
                       int64_t hashOffset);
     void MarkFinished(const std::string& id, int64_t fileId);

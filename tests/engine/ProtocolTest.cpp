@@ -63,8 +63,10 @@ TEST(TusClientTest, MetadataCarriesNameAndDescriptionInBase64AndSkipsEmptyFields
     task.parentCatalogId = "12";
     task.tag = "t";
     task.complexFlag = true;
+    task.creationKey = "k1";
     EXPECT_EQ(TusClient::Metadata(task),
-              "filename " + Checksum::Base64("报告.txt") + ",parentCatalogId MTI=,tag dA==,complexFlag MQ==");
+              "filename " + Checksum::Base64("报告.txt") +
+                  ",parentCatalogId MTI=,tag dA==,complexFlag MQ==,creationKey azE=");
 }
 
 TEST(ServiceAnswerTest, NumbersAreWholeDecimalsOnly) {

@@ -37,6 +37,8 @@ TaskRecord SampleUpload(int32_t id) {
     r.endpointUrl = "http://127.0.0.1:1/up";
     r.uploadUrl = "http://127.0.0.1:1/up/x";
     r.remoteFileId = "77";
+    r.remoteTag = "\"e1\"";
+    r.creationKey = "0123abcd";
     return r;
 }
 
@@ -67,6 +69,8 @@ void ExpectSame(const TaskRecord& a, const TaskRecord& b) {
     EXPECT_EQ(a.uploadUrl, b.uploadUrl);
     EXPECT_EQ(a.remoteUrl, b.remoteUrl);
     EXPECT_EQ(a.remoteFileId, b.remoteFileId);
+    EXPECT_EQ(a.remoteTag, b.remoteTag);
+    EXPECT_EQ(a.creationKey, b.creationKey);
 }
 
 TEST(TaskStoreTest, EveryFieldSurvivesReopeningIncludingSizesBeyond4GiB) {

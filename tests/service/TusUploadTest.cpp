@@ -138,14 +138,14 @@ TEST_F(TusUploadTest, ChunkChecksumMismatchKeepsNothingAndGoodChecksumIsAccepted
     EXPECT_EQ(Download(goodCrc->get_header_value("X-Nimbra-File-Id")), "abcdefgh123456789");
 }
 
-std::string SpareSize(httplib::Client& client, const httplib::Headers& auth) {
+int64_t SpareSize(httplib::Client& client, const httplib::Headers& auth) {
     const std::string catalog = client.Get("/lumenoApp/catalog", auth)->body;
-    const auto start = catalog.find("<SpareSize>");
-    return catalog.substr(start, catalog.find("</SpareSize>") - start);
+    const auto start = catalog.find("<SpareSize>") + std::string("<SpareSize>").size();
+    return std::stoll(catalog.substr(start, catalog.find("</SpareSize>") - start));
 }
 
 TEST_F(TusUploadTest, ACreationWhoseBodyFailsLeavesNoUploadBehind) {
-    const std::string spare = SpareSize(*m_client, Auth());
+    const int64_t spare = SpareSize(*m_client, Auth());
     // Refused for its checksum: the answer names no upload, so none may keep space.
     auto bad = CreateUpload(4, {{"filename", "c.bin"}}, "abcd", Sha1Base64("dcba"));
     ASSERT_TRUE(bad);
@@ -177,6 +177,28 @@ TEST_F(TusUploadTest, ACreationWhoseBodyFailsLeavesNoUploadBehind) {
         }
         return false;
     }());
+}
+
+TEST_F(TusUploadTest, ACreationRepeatedWithItsKeyReplacesTheUnansweredOneOrAnswersForIt) {
+    const int64_t spare = SpareSize(*m_client, Auth());
+    // Unfinished: the repeat takes the place of the first, whose answer the client never saw.
+    auto first = CreateUpload(5000, {{"filename", "k.bin"}, {"creationKey", "key-1"}}, "abcd");
+    auto again = CreateUpload(5000, {{"filename", "k.bin"}, {"creationKey", "key-1"}}, "abcd");
+    ASSERT_EQ(again->status, 201);
+    EXPECT_EQ(Head(first->get_header_value("Location"))->status, 404);
+    EXPECT_EQ(Head(again->get_header_value("Location"))->get_header_value("Upload-Offset"), "4");
+    EXPECT_EQ(SpareSize(*m_client, Auth()), spare - 5000);  // held once
+
+    // Finished: the repeat is answered for the first, and no second file is made.
+    auto whole = CreateUpload(4, {{"filename", "w.bin"}, {"creationKey", "key-2"}}, "wxyz");
+    auto repeat = CreateUpload(4, {{"filename", "w.bin"}, {"creationKey", "key-2"}}, "wxyz");
+    ASSERT_EQ(repeat->status, 201);
+    EXPECT_EQ(repeat->get_header_value("X-Nimbra-File-Id"), whole->get_header_value("X-Nimbra-File-Id"));
+    EXPECT_EQ(repeat->get_header_value("Upload-Offset"), "4");
+    const std::string files = m_client->Get("/lumenoApp/catalog/root/files", Auth())->body;
+    EXPECT_EQ(files.find("name=\"w.bin\""), files.rfind("name=\"w.bin\""));
+
+    EXPECT_EQ(CreateUpload(4, {{"filename", "x.bin"}, {"creationKey", "not plain"}})->status, 400);
 }
 
 TEST_F(TusUploadTest, WholeFileSha1MismatchDiscardsTheUpload) {
