@@ -6,7 +6,8 @@
 //
 // Stop (also run by the destructor) writes out everything handed over and ends the thread; entries handed
 // over after that, and all entries when no thread could be started, are written directly by the caller.
-// What is lost in a crash is at most the last ~100 ms of entries, which have not reached the file yet.
+// A crash loses the entries that have not reached the file yet: normally those of the last ~100 ms, at most
+// the queue's bound when the writer lags far behind.
 
 #include <condition_variable>
 #include <cstddef>
