@@ -21,7 +21,7 @@ namespace nimbra::engine {
 class TransferScheduler final {
 public:
     static constexpr size_t kDefaultConcurrency = 4;
-    static constexpr size_t kDefaultLightConcurrency = 32;
+    static constexpr size_t kDefaultLightConcurrency = 64;
 
     explicit TransferScheduler(size_t maxActive = kDefaultConcurrency,
                                size_t maxLight = kDefaultLightConcurrency);

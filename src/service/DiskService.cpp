@@ -26,7 +26,7 @@ namespace nimbra::service {
 namespace {
 
 // Every connection holds a worker while it is open: enough for many parallel uploads.
-constexpr size_t kWorkerThreads = 64;
+constexpr size_t kWorkerThreads = 128;
 // Bodies of the small form and document requests are held in memory: keep them small.
 constexpr int64_t kMaxBufferedBody = 1 << 20;
 
