@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <system_error>
 
 namespace {
@@ -94,6 +95,12 @@ void CLogWriter::Run() {
         if (m_pending.empty()) {
             if (m_stopping) {
                 break;
+            }
+            // A burst is over: the two buffers do not keep its size.
+            for (std::string* buffer : {&batch, &m_pending}) {
+                if (buffer->capacity() > 4 * m_batchSize) {
+                    buffer->shrink_to_fit();
+                }
             }
             m_writerIdle = true;
             m_wake.wait(lock, [this] { return !m_pending.empty() || m_stopping || m_flushWaiters > 0; });
