@@ -25,7 +25,6 @@ UploadWriter::UploadWriter(const std::filesystem::path& path, int64_t confirmedO
         close(m_fd);
         m_fd = -1;
     }
-    m_buffer.reserve(kBufferBytes);
 }
 
 UploadWriter::~UploadWriter() {
