@@ -45,10 +45,8 @@ private:
 
 }  // namespace
 
-CLogFile::CLogFile(const char* fileName, int option1, int option2)
-    : m_path(ResolvePath(fileName)),
-      m_option1(option1),
-      m_writer(std::make_unique<CLogWriter>(m_path, option2 != 0)) {}
+CLogFile::CLogFile(const char* fileName, int option1, int /*option2*/)
+    : m_path(ResolvePath(fileName)), m_option1(option1), m_writer(std::make_unique<CLogWriter>(m_path)) {}
 
 CLogFile::~CLogFile() = default;
 

@@ -12,8 +12,9 @@ class CLogWriter;
 class CLogFile {
 public:
     // fileName: relative names are placed in the program directory.
-    // option1 non-zero: stamp each entry with date and time; option2 non-zero: flush the entries to the
-    // system as they are written, rather than when the log closes.
+    // option1 non-zero: stamp each entry with date and time. option2 asks for each entry to be flushed to the
+    // system; entries are handed to the system batch by batch whatever its value (CLogWriter), so it changes
+    // nothing.
     CLogFile(const char* fileName, int option1, int option2);
     // Writes out every entry still waiting.
     ~CLogFile();

@@ -1,6 +1,10 @@
 #include "log/LogWriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <initializer_list>
 #include <system_error>
@@ -13,16 +17,13 @@ constexpr std::chrono::milliseconds kBatchPeriod(100);
 
 }  // namespace
 
-CLogWriter::CLogWriter(std::string path, bool flushEachBatch, size_t queueLimit)
-    : m_path(std::move(path)),
-      m_flushEachBatch(flushEachBatch),
-      m_queueLimit(queueLimit),
-      m_batchSize(std::min(kBatchSize, queueLimit)) {}
+CLogWriter::CLogWriter(std::string path, size_t queueLimit)
+    : m_path(std::move(path)), m_queueLimit(queueLimit), m_batchSize(std::min(kBatchSize, queueLimit)) {}
 
 CLogWriter::~CLogWriter() {
     Stop();
-    if (m_file) {
-        std::fclose(m_file);
+    if (m_fd >= 0) {
+        close(m_fd);
     }
 }
 
@@ -33,7 +34,7 @@ void CLogWriter::Append(std::string_view entry) {
     }
     m_progress.wait(lock, [this] { return m_state == State::Direct || m_pending.size() < m_queueLimit; });
     if (m_state == State::Direct) {
-        Write(entry, m_flushEachBatch);
+        Write(entry);
         return;
     }
     const bool wasEmpty = m_pending.empty();
@@ -48,16 +49,13 @@ void CLogWriter::Append(std::string_view entry) {
 
 void CLogWriter::Flush() {
     std::unique_lock lock(m_mutex);
-    if (m_state != State::Running) {
-        if (m_file) {
-            std::fflush(m_file);
-        }
+    const uint64_t target = m_handedOver;
+    if (m_state != State::Running || m_written >= target) {
         return;
     }
-    const uint64_t target = m_handedOver;
     ++m_flushWaiters;
     m_wake.notify_one();
-    m_progress.wait(lock, [&] { return m_flushed >= target || m_state != State::Running; });
+    m_progress.wait(lock, [&] { return m_written >= target || m_state != State::Running; });
     --m_flushWaiters;
 }
 
@@ -103,7 +101,7 @@ void CLogWriter::Run() {
                 }
             }
             m_writerIdle = true;
-            m_wake.wait(lock, [this] { return !m_pending.empty() || m_stopping || m_flushWaiters > 0; });
+            m_wake.wait(lock, [this] { return !m_pending.empty() || m_stopping; });
             m_writerIdle = false;
         }
         // Gather a batch, unless somebody waits for it.
@@ -112,32 +110,34 @@ void CLogWriter::Run() {
         });
         batch.swap(m_pending);
         const uint64_t upTo = m_handedOver;
-        const bool flush = m_flushEachBatch || m_flushWaiters > 0;
         m_progress.notify_all();
         lock.unlock();
-        Write(batch, flush);
+        Write(batch);
         batch.clear();
         lock.lock();
-        if (flush) {
-            m_flushed = upTo;
-            m_progress.notify_all();
-        }
+        m_written = upTo;
+        m_progress.notify_all();
     }
     // Whatever comes after this is written by its caller, still in order: the queue is empty.
     m_state = State::Direct;
     m_progress.notify_all();
 }
 
-void CLogWriter::Write(std::string_view text, bool flush) {
-    if (!m_file && !m_openFailed) {
-        m_file = std::fopen(m_path.c_str(), "abe");
-        m_openFailed = m_file == nullptr;
+void CLogWriter::Write(std::string_view text) {
+    if (m_fd < 0 && !m_openFailed) {
+        m_fd = open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        m_openFailed = m_fd < 0;
     }
-    if (!m_file) {
-        return;
-    }
-    std::fwrite(text.data(), 1, text.size(), m_file);
-    if (flush) {
-        std::fflush(m_file);
+    // One write for the whole text; only a write the system cuts short (a full disk, a signal) goes on
+    // with the rest. A file that cannot be written drops the text.
+    while (m_fd >= 0 && !text.empty()) {
+        const ssize_t written = write(m_fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return;
+        }
+        text.remove_prefix(static_cast<size_t>(written));
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Appends finished log entries to one file from a thread of its own, so that a thread that logs never waits
 // for the file. Entries are written whole and in the order they were handed over, in batches: a batch goes
-// out once enough has gathered, or at the latest about 100 ms after its first entry. The entries waiting are
+// out once enough has gathered, or at the latest about 100 ms after its first entry, in one append to the
+// file, so that other processes appending to the same file never split an entry. The entries waiting are
 // bounded; a caller that finds the bound reached waits for the writer.
 //
 // Stop (also run by the destructor) writes out everything handed over and ends the thread; entries handed
@@ -12,7 +13,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -22,15 +22,14 @@ class CLogWriter {
 public:
     static constexpr size_t kQueueLimit = 8 * 1024 * 1024;
 
-    // flushEachBatch: hand every batch to the system as it is written rather than when the file closes.
     // queueLimit: bytes of entries waiting at most, beyond which a caller waits for the writer.
-    CLogWriter(std::string path, bool flushEachBatch, size_t queueLimit = kQueueLimit);
+    explicit CLogWriter(std::string path, size_t queueLimit = kQueueLimit);
     ~CLogWriter();
     CLogWriter(const CLogWriter&) = delete;
     CLogWriter& operator=(const CLogWriter&) = delete;
 
     void Append(std::string_view entry);
-    // Returns once every entry handed over before the call has been written and flushed.
+    // Returns once every entry handed over before the call is in the file.
     void Flush();
     void Stop();
 
@@ -40,14 +39,13 @@ private:
     void Run();
     // Opened on the first entry; a file that cannot be opened drops its entries rather than failing the
     // operation that logs.
-    void Write(std::string_view text, bool flush);
+    void Write(std::string_view text);
     bool StartThread();
 
     const std::string m_path;
-    const bool m_flushEachBatch;
     const size_t m_queueLimit;
     const size_t m_batchSize;
-    FILE* m_file = nullptr;
+    int m_fd = -1;
     bool m_openFailed = false;
 
     std::mutex m_mutex;
@@ -59,6 +57,6 @@ private:
     int m_flushWaiters = 0;
     std::string m_pending;
     uint64_t m_handedOver = 0;  // entries handed over so far
-    uint64_t m_flushed = 0;     // of which written and flushed
+    uint64_t m_written = 0;     // of which in the file
     std::thread m_thread;
 };

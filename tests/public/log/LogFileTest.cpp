@@ -113,7 +113,6 @@ TEST_F(LogFile, EntriesFromManyThreadsStayWholeInOrderWithTheirOwnStamps) {
     constexpr int kEntries = 5000;
     std::string path;
     {
-        // Without the second option entries are buffered; they reach the file when the log closes.
         CLogFile log("threads.txt", 1, 0);
         path = log.FilePath();
         std::vector<std::thread> threads;
@@ -293,7 +292,7 @@ TEST_F(LogWriter, CallersWaitForAFullQueueAndNothingIsLostOrReordered) {
     constexpr int kEntries = 5000;
     {
         // A queue of 4 KiB is full after a few dozen entries.
-        CLogWriter writer((m_dir / "full.txt").string(), true, 4096);
+        CLogWriter writer((m_dir / "full.txt").string(), 4096);
         std::vector<std::thread> threads;
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&writer, t] {
@@ -323,22 +322,50 @@ TEST_F(LogWriter, CallersWaitForAFullQueueAndNothingIsLostOrReordered) {
     }
 }
 
-TEST_F(LogWriter, FlushPutsEverythingHandedOverInTheFileEvenWithoutFlushingEachBatch) {
-    CLogWriter writer((m_dir / "buffered.txt").string(), false);
+TEST_F(LogWriter, FlushReturnsOnceEverythingHandedOverIsInTheFile) {
+    CLogWriter writer((m_dir / "flushed.txt").string());
     for (int i = 0; i < 1000; ++i) {
         writer.Append("entry " + std::to_string(i) + "\n");
     }
     writer.Flush();
-    const std::vector<std::string> lines = Lines((m_dir / "buffered.txt").string());
+    const std::vector<std::string> lines = Lines((m_dir / "flushed.txt").string());
     ASSERT_EQ(lines.size(), 1000u);
     EXPECT_EQ(lines.back(), "entry 999");
     writer.Append("after\n");
     writer.Flush();
-    EXPECT_EQ(Lines((m_dir / "buffered.txt").string()).back(), "after");
+    EXPECT_EQ(Lines((m_dir / "flushed.txt").string()).back(), "after");
 }
 
-TEST_F(LogWriter, EntriesAreWrittenWithoutAFlushWithinAboutTheBatchPeriod) {
-    CLogWriter writer((m_dir / "period.txt").string(), true);
+TEST_F(LogWriter, TwoWritersOnOneFileNeverSplitEachOthersEntries) {
+    // As two processes that log into one program directory.
+    const std::string path = (m_dir / "shared.txt").string();
+    {
+        CLogWriter first(path);
+        CLogWriter second(path);
+        std::vector<std::thread> threads;
+        for (CLogWriter* writer : {&first, &second}) {
+            for (const char letter : {'a', 'b'}) {
+                threads.emplace_back([writer, letter] {
+                    const std::string entry = std::string(1000, letter) + "\n";
+                    for (int i = 0; i < 2000; ++i) {
+                        writer->Append(entry);
+                    }
+                });
+            }
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+    }
+    const std::vector<std::string> lines = Lines(path);
+    ASSERT_EQ(lines.size(), 8000u);
+    for (const std::string& line : lines) {
+        ASSERT_TRUE(line == std::string(1000, 'a') || line == std::string(1000, 'b')) << line.substr(0, 80);
+    }
+}
+
+TEST_F(LogWriter, EntriesReachTheFileWithoutAFlushWithinAboutTheBatchPeriod) {
+    CLogWriter writer((m_dir / "period.txt").string());
     writer.Append("one\n");
     // Far more than the ~100 ms period, far less than anything but a stalled writer would need.
     for (int wait = 0; wait < 200 && Lines((m_dir / "period.txt").string()).empty(); ++wait) {
