@@ -164,7 +164,9 @@ bool ProfileText::SetValue(std::string_view section, std::string_view key, std::
     std::string text = std::string(key) + "=" + std::string(value);
     const auto range = FindSection(section);
     if (!range) {
-        Insert(m_lines.size(), "[" + std::string(section) + "]");
+        std::string header = "[";
+        header.append(section).append("]");
+        Insert(m_lines.size(), std::move(header));
         Insert(m_lines.size(), std::move(text));
         return true;
     }
