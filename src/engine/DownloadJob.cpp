@@ -10,6 +10,11 @@
 #include "engine/ServiceAnswer.h"
 
 namespace nimbra::engine {
+namespace {
+
+constexpr uint64_t kWritebackBytes = 8ull << 20;
+
+}  // namespace
 
 DownloadJob::DownloadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store,
                          ConnectionSettings settings)
@@ -77,6 +82,7 @@ bool DownloadJob::Append(const char* data, size_t size) {
             m_written = 0;
             m_requestedFrom = 0;
         }
+        m_writebackFrom = m_written;
         const uint64_t total = TotalSize(m_request);
         const std::string tag = m_request.Header("etag");
         if ((total > 0 && total != m_work.size) || tag != m_work.remoteTag) {
@@ -98,6 +104,13 @@ bool DownloadJob::Append(const char* data, size_t size) {
         data += put;
         size -= static_cast<size_t>(put);
         m_written += static_cast<uint64_t>(put);
+    }
+    // Writing to the disk starts as the bytes come, so that the sync once the file is complete has little
+    // left.
+    if (m_written > m_writebackFrom + kWritebackBytes) {
+        sync_file_range(m_fd, static_cast<off_t>(m_writebackFrom),
+                        static_cast<off_t>(m_written - m_writebackFrom), SYNC_FILE_RANGE_WRITE);
+        m_writebackFrom = m_written;
     }
     m_task->SetLiveProgress(m_written);
     return true;

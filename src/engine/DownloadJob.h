@@ -28,6 +28,7 @@ private:
     TaskRecord m_work;
     int m_fd = -1;
     uint64_t m_written = 0;
+    uint64_t m_writebackFrom = 0;
     uint64_t m_requestedFrom = 0;
     bool m_firstBody = true;
     bool m_localFailed = false;
