@@ -290,7 +290,8 @@ long CUICUploadComp::IsFileOnUploading() {
     return m_pUploadTaskListDlg ? 1 : 0;
 }
 
-long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& uploadDoc, const std::vector<std::string>& files,
+long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& uploadDoc,
+                                              const std::vector<std::string>& files,
                                               const std::vector<std::string>& folders, long /*unused*/) {
     static const char* const kName = "CUICUploadComp::UploadDragFilesToNetDisk";
     LOG_FUNCTION(kName);
