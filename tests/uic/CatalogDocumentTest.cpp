@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CatalogNodes.h"
 #include "TestHostCore.h"
 #include "function/ToolsHelp.h"
 
@@ -9,23 +10,17 @@ namespace {
 
 using Result = CCatalogDocument::ParseResult;
 
-std::string Node(const std::string& id, const std::string& parent, const std::string& name, int cur = 0) {
-    return "<catalogNode catalogID=\"" + id + "\" parentcatalogID=\"" + parent + "\" catalogName=\"" + name +
-           "\" isShared=\"0\" CurDir=\"" + std::to_string(cur) + "\"/>";
-}
-
 std::string Doc(const std::string& nodes,
                 const std::string& url = "http://127.0.0.1:8090/lumenoApp/share/up") {
-    return "<result resultCode=\"0\"><uploadUrl>" + url + "</uploadUrl><getWholeCatalog>" + nodes +
-           "</getWholeCatalog><MaxUploadFilesNumber>5</MaxUploadFilesNumber></result>";
+    return CatalogResult(url, nodes, "<MaxUploadFilesNumber>5</MaxUploadFilesNumber>");
 }
 
 const std::string kMyFolder = "我的文件夹";
 
 TEST(CatalogDocumentTest, TopAndCurrentChildGivePathsIdsAndServer) {
     CCatalogDocument doc;
-    const std::string xml = Doc(Node("root", "", "top") + Node("11", "root", kMyFolder) +
-                                Node("12", "root", "照片", 1) + Node("13", "12", "2020"));
+    const std::string xml = Doc(CatalogNode("root", "", "top") + CatalogNode("11", "root", kMyFolder) +
+                                CatalogNode("12", "root", "照片", 1) + CatalogNode("13", "12", "2020"));
     ASSERT_EQ(doc.ParseXML(xml, kMyFolder, false), Result::BuildTree);
 
     EXPECT_EQ(doc.Server().strHost, "127.0.0.1");
@@ -53,14 +48,15 @@ TEST(CatalogDocumentTest, TopAndCurrentChildGivePathsIdsAndServer) {
 TEST(CatalogDocumentTest, ResultMayBeTheRootOrItsOnlyChild) {
     CCatalogDocument doc;
     const std::string wrapped =
-        "<root>" + Doc(Node("root", "", "top") + Node("11", "root", kMyFolder)) + "</root>";
+        "<root>" + Doc(CatalogNode("root", "", "top") + CatalogNode("11", "root", kMyFolder)) + "</root>";
     ASSERT_EQ(doc.ParseXML(wrapped, kMyFolder, false), Result::BuildTree);
     EXPECT_EQ(doc.GoalID(), "11");
 }
 
 TEST(CatalogDocumentTest, PortraitIsNeverRecorded) {
     CCatalogDocument doc;
-    ASSERT_EQ(doc.ParseXML(Doc(Node("root", "", "top") + Node("7", "root", "portrait") + Node("8", "7", "x")),
+    ASSERT_EQ(doc.ParseXML(Doc(CatalogNode("root", "", "top") + CatalogNode("7", "root", "portrait") +
+                               CatalogNode("8", "7", "x")),
                            kMyFolder, false),
               Result::BuildTree);
     ASSERT_EQ(doc.Records().size(), 2u);
@@ -70,17 +66,17 @@ TEST(CatalogDocumentTest, PortraitIsNeverRecorded) {
 
 TEST(CatalogDocumentTest, ChildBeforeItsParentKeepsTheDefaultPath) {
     CCatalogDocument doc;
-    ASSERT_EQ(
-        doc.ParseXML(Doc(Node("root", "", "top") + Node("21", "20", "child") + Node("20", "root", "parent")),
-                     kMyFolder, false),
-        Result::BuildTree);
+    ASSERT_EQ(doc.ParseXML(Doc(CatalogNode("root", "", "top") + CatalogNode("21", "20", "child") +
+                               CatalogNode("20", "root", "parent")),
+                           kMyFolder, false),
+              Result::BuildTree);
     EXPECT_EQ(doc.Find("21")->strPath, "我的网盘\\child");
 }
 
 TEST(CatalogDocumentTest, CurrentFolderModeTargetsTheCurrentNodeWithoutTree) {
     CCatalogDocument doc;
-    const std::string xml = Doc(Node("root", "", "top") + Node("11", "root", kMyFolder) +
-                                Node("30", "root", "music") + Node("31", "30", "live", 1));
+    const std::string xml = Doc(CatalogNode("root", "", "top") + CatalogNode("11", "root", kMyFolder) +
+                                CatalogNode("30", "root", "music") + CatalogNode("31", "30", "live", 1));
     EXPECT_EQ(doc.ParseXML(xml, kMyFolder, true), Result::CurrentFolderOnly);
     EXPECT_EQ(doc.TargetID(), "31");
     EXPECT_EQ(doc.CurrentDirPath(), "我的网盘\\music\\live");
@@ -89,8 +85,8 @@ TEST(CatalogDocumentTest, CurrentFolderModeTargetsTheCurrentNodeWithoutTree) {
 
 TEST(CatalogDocumentTest, WithoutCurrentAndMyFolderTheThirdRecordIsTheTarget) {
     CCatalogDocument three;
-    ASSERT_EQ(three.ParseXML(Doc(Node("root", "", "top") + Node("1", "root", "a") + Node("2", "root", "b") +
-                                 Node("3", "root", "c")),
+    ASSERT_EQ(three.ParseXML(Doc(CatalogNode("root", "", "top") + CatalogNode("1", "root", "a") +
+                                 CatalogNode("2", "root", "b") + CatalogNode("3", "root", "c")),
                              kMyFolder, false),
               Result::BuildTree);
     EXPECT_EQ(three.TargetID(), "2");
@@ -98,18 +94,20 @@ TEST(CatalogDocumentTest, WithoutCurrentAndMyFolderTheThirdRecordIsTheTarget) {
     EXPECT_EQ(three.CurrentDirPath(), "我的网盘\\a\\b");
 
     CCatalogDocument two;
-    ASSERT_EQ(two.ParseXML(Doc(Node("root", "", "top") + Node("1", "root", "a")), kMyFolder, false),
-              Result::BuildTree);
+    ASSERT_EQ(
+        two.ParseXML(Doc(CatalogNode("root", "", "top") + CatalogNode("1", "root", "a")), kMyFolder, false),
+        Result::BuildTree);
     EXPECT_EQ(two.TargetID(), "");
 }
 
 TEST(CatalogDocumentTest, UnusableDocumentsAndAddressesFail) {
     CCatalogDocument doc;
-    EXPECT_EQ(doc.ParseXML(Doc(Node("root", "", "top"), "http://127.0.0.1/lumenoApp"), kMyFolder, false),
+    EXPECT_EQ(
+        doc.ParseXML(Doc(CatalogNode("root", "", "top"), "http://127.0.0.1/lumenoApp"), kMyFolder, false),
+        Result::Failed);
+    EXPECT_EQ(doc.ParseXML(Doc(CatalogNode("root", "", "top"), "127.0.0.1:80/lumenoApp"), kMyFolder, false),
               Result::Failed);
-    EXPECT_EQ(doc.ParseXML(Doc(Node("root", "", "top"), "127.0.0.1:80/lumenoApp"), kMyFolder, false),
-              Result::Failed);
-    EXPECT_EQ(doc.ParseXML(Doc(Node("root", "", "top"), "http://127.0.0.1:80"), kMyFolder, false),
+    EXPECT_EQ(doc.ParseXML(Doc(CatalogNode("root", "", "top"), "http://127.0.0.1:80"), kMyFolder, false),
               Result::Failed);
     EXPECT_EQ(doc.ParseXML("<result><getWholeCatalog/></result>", kMyFolder, false), Result::Failed);
     EXPECT_EQ(doc.ParseXML("<answer/>", kMyFolder, false), Result::Failed);
@@ -118,18 +116,19 @@ TEST(CatalogDocumentTest, UnusableDocumentsAndAddressesFail) {
 
 TEST(CatalogDocumentTest, CurrentNodeWithAMissingOrLoopingParentFails) {
     CCatalogDocument missing;
-    EXPECT_EQ(missing.ParseXML(Doc(Node("5", "4", "lost", 1)), kMyFolder, false), Result::Failed);
+    EXPECT_EQ(missing.ParseXML(Doc(CatalogNode("5", "4", "lost", 1)), kMyFolder, false), Result::Failed);
     CCatalogDocument looping;
-    EXPECT_EQ(looping.ParseXML(Doc(Node("5", "6", "a", 1) + Node("6", "5", "b")), kMyFolder, false),
-              Result::Failed);
+    EXPECT_EQ(
+        looping.ParseXML(Doc(CatalogNode("5", "6", "a", 1) + CatalogNode("6", "5", "b")), kMyFolder, false),
+        Result::Failed);
 }
 
 TEST(CatalogDocumentTest, ChoosingTheTopKeepsThePreviousGoal) {
     CCatalogDocument doc;
-    ASSERT_EQ(
-        doc.ParseXML(Doc(Node("root", "", "top") + Node("11", "root", kMyFolder) + Node("40", "root", "b")),
-                     kMyFolder, false),
-        Result::BuildTree);
+    ASSERT_EQ(doc.ParseXML(Doc(CatalogNode("root", "", "top") + CatalogNode("11", "root", kMyFolder) +
+                               CatalogNode("40", "root", "b")),
+                           kMyFolder, false),
+              Result::BuildTree);
     doc.ChooseGoal(doc.Find("40"));
     EXPECT_EQ(doc.GoalID(), "40");
     doc.ChooseGoal(doc.Find("10000000000011"));

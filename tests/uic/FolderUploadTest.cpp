@@ -10,6 +10,7 @@
 #include <fstream>
 #include <set>
 
+#include "CatalogNodes.h"
 #include "CatalogRequest.h"
 #include "MockUIPUpload.h"
 #include "TestHost.h"
@@ -43,15 +44,11 @@ using ::testing::Return;
 
 // The top catalog, "我的文件夹" (current, so the goal has one backslash) and "photos" inside it.
 std::string CatalogDoc() {
-    const auto node = [](const char* id, const char* parent, const char* name, int cur) {
-        return std::string("<catalogNode catalogID=\"") + id + "\" parentcatalogID=\"" + parent +
-               "\" catalogName=\"" + name + "\" isShared=\"0\" CurDir=\"" + std::to_string(cur) + "\"/>";
-    };
-    return "<result resultCode=\"0\"><uploadUrl>http://127.0.0.1:8090/lumenoApp/share/pc_uploadFileRequest"
-           "</uploadUrl><getWholeCatalog>" +
-           node("root", "", "top", 0) + node("11", "root", "我的文件夹", 1) + node("14", "11", "photos", 0) +
-           "</getWholeCatalog><MaxUploadFilesNumber>50</MaxUploadFilesNumber><MaxUploadFilesSize>"
-           "100000000000</MaxUploadFilesSize><SpareSize>100000000000</SpareSize></result>";
+    return CatalogResult("http://127.0.0.1:8090/lumenoApp/share/pc_uploadFileRequest",
+                         CatalogNode("root", "", "top") + CatalogNode("11", "root", "我的文件夹", 1) +
+                             CatalogNode("14", "11", "photos"),
+                         "<MaxUploadFilesNumber>50</MaxUploadFilesNumber><MaxUploadFilesSize>100000000000"
+                         "</MaxUploadFilesSize><SpareSize>100000000000</SpareSize>");
 }
 
 // The network-disk page: creates catalogs on request and answers through the component, as the host does.

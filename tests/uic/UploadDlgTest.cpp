@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include "CatalogNodes.h"
 #include "MockUIPUpload.h"
 #include "TestHost.h"
 #include "UploadTestTexts.h"
@@ -40,19 +41,13 @@ using ::testing::NiceMock;
 using ::testing::Return;
 using ::testing::SaveArg;
 
-std::string Node(const std::string& id, const std::string& parent, const std::string& name, int cur = 0) {
-    return "<catalogNode catalogID=\"" + id + "\" parentcatalogID=\"" + parent + "\" catalogName=\"" + name +
-           "\" isShared=\"0\" CurDir=\"" + std::to_string(cur) + "\"/>";
-}
-
 std::string CatalogDoc(int maxFiles = 5, uint64_t maxSize = 1048576, uint64_t spare = 5 * 1048576) {
-    return "<result resultCode=\"0\"><uploadUrl>http://127.0.0.1:8090/lumenoApp/share/pc_uploadFileRequest"
-           "</uploadUrl><getWholeCatalog>" +
-           Node("root", "", "top") + Node("11", "root", "我的文件夹") + Node("12", "root", "照片") +
-           Node("13", "12", "2020", 1) + "</getWholeCatalog><MaxUploadFilesNumber>" +
-           std::to_string(maxFiles) + "</MaxUploadFilesNumber><MaxUploadFilesSize>" +
-           std::to_string(maxSize) + "</MaxUploadFilesSize><SpareSize>" + std::to_string(spare) +
-           "</SpareSize></result>";
+    return CatalogResult("http://127.0.0.1:8090/lumenoApp/share/pc_uploadFileRequest",
+                         CatalogNode("root", "", "top") + CatalogNode("11", "root", "我的文件夹") +
+                             CatalogNode("12", "root", "照片") + CatalogNode("13", "12", "2020", 1),
+                         "<MaxUploadFilesNumber>" + std::to_string(maxFiles) + "</MaxUploadFilesNumber>" +
+                             "<MaxUploadFilesSize>" + std::to_string(maxSize) + "</MaxUploadFilesSize>" +
+                             "<SpareSize>" + std::to_string(spare) + "</SpareSize>");
 }
 
 // Each row of the engine's answer gets the next task id.
