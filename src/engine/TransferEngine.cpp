@@ -1,7 +1,9 @@
 #include "engine/TransferEngine.h"
 
+#include <sys/random.h>
+
+#include <cerrno>
 #include <filesystem>
-#include <random>
 
 #include "engine/DownloadJob.h"
 #include "engine/LocalFile.h"
@@ -17,15 +19,23 @@ std::string FileNamePart(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+// 128 random bits from the kernel: one call, where std::random_device would ask the CPU's seed
+// instruction word by word (slow on some machines).
 std::string NewCreationKey() {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::random_device random;
-    std::string key;
-    for (int word = 0; word < 4; ++word) {
-        const uint32_t bits = random();
-        for (int shift = 28; shift >= 0; shift -= 4) {
-            key += kDigits[(bits >> shift) & 0xF];
+    unsigned char bytes[16];
+    size_t filled = 0;
+    while (filled < sizeof bytes) {
+        const ssize_t n = getrandom(bytes + filled, sizeof bytes - filled, 0);
+        if (n < 0 && errno != EINTR) {
+            throw ComError(E_FAIL, "no random bytes for a creation key");
         }
+        filled += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    std::string key;
+    for (const unsigned char byte : bytes) {
+        key += kDigits[byte >> 4];
+        key += kDigits[byte & 0xF];
     }
     return key;
 }

@@ -134,10 +134,9 @@ void CatalogStore::SetFileThumbnail(int64_t fileId) {
 
 int64_t CatalogStore::UsedBytes(int64_t accountId) {
     auto lock = m_db.Lock();
-    auto stmt = m_db.Prepare("SELECT COALESCE(SUM(size), 0) FROM files WHERE account_id = ?");
+    auto stmt = m_db.Prepare("SELECT used_bytes FROM accounts WHERE id = ?");
     stmt.Bind(1, accountId);
-    stmt.Step();
-    return stmt.Int(0);
+    return stmt.Step() ? stmt.Int(0) : 0;
 }
 
 }  // namespace nimbra::service

@@ -1,5 +1,6 @@
 #include "service/SqliteDb.h"
 
+#include <new>
 #include <stdexcept>
 
 namespace nimbra::service {
@@ -27,7 +28,6 @@ CREATE TABLE IF NOT EXISTS files(
   complex_flag INTEGER NOT NULL, complex_cid TEXT NOT NULL, sha1 TEXT NOT NULL,
   has_thumbnail INTEGER NOT NULL DEFAULT 0, created_at INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS files_by_catalog ON files(account_id, catalog_id);
-CREATE INDEX IF NOT EXISTS files_size_by_account ON files(account_id, size);
 CREATE TABLE IF NOT EXISTS uploads(
   id TEXT PRIMARY KEY, account_id INTEGER NOT NULL, length INTEGER NOT NULL, offset INTEGER NOT NULL,
   catalog_id INTEGER NOT NULL, filename TEXT NOT NULL, tag TEXT NOT NULL, description TEXT NOT NULL,
@@ -46,15 +46,30 @@ ALTER TABLE uploads ADD COLUMN creation_key TEXT NOT NULL DEFAULT '';
 CREATE INDEX uploads_by_creation_key ON uploads(account_id, creation_key) WHERE creation_key != '';
 )SQL";
 
+// Version 3: each account's used bytes kept as files come and go, so that admitting an upload does not sum
+// every file of the account.
+constexpr const char* kVersion3 = R"SQL(
+ALTER TABLE accounts ADD COLUMN used_bytes INTEGER NOT NULL DEFAULT 0;
+DROP INDEX IF EXISTS files_size_by_account;
+UPDATE accounts SET used_bytes = (SELECT COALESCE(SUM(size), 0) FROM files WHERE account_id = accounts.id);
+CREATE TRIGGER files_used_insert AFTER INSERT ON files BEGIN
+  UPDATE accounts SET used_bytes = used_bytes + NEW.size WHERE id = NEW.account_id; END;
+CREATE TRIGGER files_used_delete AFTER DELETE ON files BEGIN
+  UPDATE accounts SET used_bytes = used_bytes - OLD.size WHERE id = OLD.account_id; END;
+CREATE TRIGGER files_used_update AFTER UPDATE OF size, account_id ON files BEGIN
+  UPDATE accounts SET used_bytes = used_bytes - OLD.size WHERE id = OLD.account_id;
+  UPDATE accounts SET used_bytes = used_bytes + NEW.size WHERE id = NEW.account_id; END;
+)SQL";
+
+constexpr int kCurrentVersion = 3;
+
 }  // namespace
 
-SqliteStatement::SqliteStatement(sqlite3* db, const char* sql) : m_db(db) {
-    if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-        Fail(db, "prepare");
-}
+SqliteStatement::SqliteStatement(SqliteDb& db, const char* sql)
+    : m_owner(db), m_db(db.m_db), m_stmt(db.Borrow(sql)) {}
 
 SqliteStatement::~SqliteStatement() {
-    sqlite3_finalize(m_stmt);
+    m_owner.GiveBack(m_stmt);
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, int64_t value) {
@@ -129,7 +144,43 @@ SqliteDb::SqliteDb(const std::filesystem::path& file) {
 }
 
 SqliteDb::~SqliteDb() {
+    for (auto& [sql, statements] : m_idle)
+        for (auto* stmt : statements)
+            sqlite3_finalize(stmt);
     sqlite3_close(m_db);
+}
+
+sqlite3_stmt* SqliteDb::Borrow(const char* sql) {
+    std::lock_guard lock(m_mutex);
+    if (auto found = m_idle.find(sql); found != m_idle.end() && !found->second.empty()) {
+        sqlite3_stmt* stmt = found->second.back();
+        found->second.pop_back();
+        return stmt;
+    }
+    // A statement still in use (a nested query of the same text) gets a second one.
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        Fail(m_db, "prepare");
+    }
+    return stmt;
+}
+
+void SqliteDb::GiveBack(sqlite3_stmt* stmt) {
+    std::lock_guard lock(m_mutex);
+    // A reset ends the statement's read of the database, which a later commit or schema change needs.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    constexpr size_t kMaxIdlePerText = 4;
+    try {
+        auto& idle = m_idle[sqlite3_sql(stmt)];
+        if (idle.size() < kMaxIdlePerText) {
+            idle.push_back(stmt);
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    sqlite3_finalize(stmt);
 }
 
 void SqliteDb::Exec(const char* sql) {
@@ -142,27 +193,32 @@ void SqliteDb::Exec(const char* sql) {
 }
 
 void SqliteDb::CreateSchema() {
-    auto version = Prepare("PRAGMA user_version");
-    const int64_t found = version.Step() ? version.Int(0) : 0;
-    if (found > 2)
+    const int64_t found = [this] {
+        // Finished before the upgrade: a statement still open would lock the tables it drops.
+        auto version = Prepare("PRAGMA user_version");
+        return version.Step() ? version.Int(0) : 0;
+    }();
+    if (found > kCurrentVersion)
         throw std::runtime_error("metadata written by a newer nimbra-diskd");
     Exec("BEGIN IMMEDIATE");
     Exec(kSchema);
     if (found < 2)
         Exec(kVersion2);
-    Exec("PRAGMA user_version = 2; COMMIT");
+    if (found < 3)
+        Exec(kVersion3);
+    Exec(("PRAGMA user_version = " + std::to_string(kCurrentVersion) + "; COMMIT").c_str());
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDb& db, Durability durability)
     : m_db(db), m_lock(db.Lock()), m_durability(durability) {
     // The connection syncs every commit; a deferred one skips that and rides on the next synced commit.
     if (m_durability == Durability::Deferred)
-        m_db.Exec("PRAGMA synchronous = NORMAL");
+        m_db.Prepare("PRAGMA synchronous = NORMAL").Run();
     try {
-        m_db.Exec("BEGIN IMMEDIATE");
+        m_db.Prepare("BEGIN IMMEDIATE").Run();
     } catch (...) {
         if (m_durability == Durability::Deferred)
-            m_db.Exec("PRAGMA synchronous = FULL");
+            m_db.Prepare("PRAGMA synchronous = FULL").Run();
         throw;
     }
 }
@@ -171,15 +227,15 @@ SqliteTransaction::~SqliteTransaction() {
     // Nothing sensible to do on failure while unwinding; SQLite rolls back on close anyway.
     try {
         if (!m_done)
-            m_db.Exec("ROLLBACK");
+            m_db.Prepare("ROLLBACK").Run();
         if (m_durability == Durability::Deferred)
-            m_db.Exec("PRAGMA synchronous = FULL");
+            m_db.Prepare("PRAGMA synchronous = FULL").Run();
     } catch (...) {
     }
 }
 
 void SqliteTransaction::Commit() {
-    m_db.Exec("COMMIT");
+    m_db.Prepare("COMMIT").Run();
     m_done = true;
 }
 

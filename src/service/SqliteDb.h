@@ -6,14 +6,18 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace nimbra::service {
 
-// One prepared statement; throws std::runtime_error on any SQLite failure so that a broken
-// database never turns into a silent success.
+class SqliteDb;
+
+// One prepared statement, lent by its database and handed back (reset) when it goes; throws
+// std::runtime_error on any SQLite failure so that a broken database never turns into a silent success.
 class SqliteStatement final {
 public:
-    SqliteStatement(sqlite3* db, const char* sql);
+    SqliteStatement(SqliteDb& db, const char* sql);
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
@@ -33,8 +37,9 @@ public:
     bool IsNull(int column) const;
 
 private:
+    SqliteDb& m_owner;
     sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
+    sqlite3_stmt* m_stmt;
 };
 
 // The metadata database: one connection shared by all worker threads, serialised by Lock().
@@ -46,16 +51,23 @@ public:
     SqliteDb& operator=(const SqliteDb&) = delete;
 
     std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(m_mutex); }
-    SqliteStatement Prepare(const char* sql) { return SqliteStatement(m_db, sql); }
+    SqliteStatement Prepare(const char* sql) { return SqliteStatement(*this, sql); }
     void Exec(const char* sql);
     int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
     int Changes() const { return sqlite3_changes(m_db); }
 
 private:
+    friend class SqliteStatement;
+
     void CreateSchema();
+    // Compiling a statement costs more than running most of ours: each SQL text is compiled once and its
+    // statements kept for the next use.
+    sqlite3_stmt* Borrow(const char* sql);
+    void GiveBack(sqlite3_stmt* stmt);
 
     sqlite3* m_db = nullptr;
     std::recursive_mutex m_mutex;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> m_idle;
 };
 
 // When a commit is on the disk.

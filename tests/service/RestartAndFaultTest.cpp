@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 #include "ServiceFixture.h"
@@ -64,6 +66,43 @@ TEST_F(RestartAndFaultTest, UnfinishedUploadResumesAfterRestartAndEverythingPers
     EXPECT_NE(m_client->Get("/lumenoApp/catalog", Auth())->body.find("catalogName=\"Keep\""),
               std::string::npos);
     EXPECT_EQ(m_client->Get("/lumenoApp/settings/UploadTaskInfo", Auth())->body, "7,9");
+}
+
+// Turns the metadata back into what the service wrote before it kept used bytes per account.
+void MakeVersion2(const std::filesystem::path& metaDb) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(metaDb.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db,
+                                "DROP TRIGGER files_used_insert; DROP TRIGGER files_used_delete;"
+                                "DROP TRIGGER files_used_update; ALTER TABLE accounts DROP COLUMN used_bytes;"
+                                "CREATE INDEX files_size_by_account ON files(account_id, size);"
+                                "PRAGMA user_version = 2;",
+                                nullptr, nullptr, &error);
+    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+TEST_F(RestartAndFaultTest, UsedSpaceIsCountedAcrossRestartsAndFromOlderMetadata) {
+    // 800,000 of the 1 MiB quota in files: 248,576 bytes are left.
+    ASSERT_FALSE(UploadWhole("a.bin", Pattern(400000)).empty());
+    ASSERT_FALSE(UploadWhole("b.bin", Pattern(400000)).empty());
+    auto admits = [&](int64_t length) {
+        return CreateUpload(length, {{"filename", "c.bin"}})->status == 201;
+    };
+    for (const bool older : {false, true}) {
+        SCOPED_TRACE(older ? "metadata of the previous version" : "same version");
+        StopService();
+        if (older)
+            MakeVersion2(m_dataDir / "meta.db");
+        StartService();
+        m_token = Login("alice", "secret");
+        EXPECT_FALSE(admits(248577));
+        EXPECT_NE(m_client->Get("/lumenoApp/catalog", Auth())->body.find("<SpareSize>248576</SpareSize>"),
+                  std::string::npos);
+    }
+    EXPECT_TRUE(admits(248576));
 }
 
 TEST_F(RestartAndFaultTest, AfterARestartTheOffsetCountsOnlyBytesTheDiskHolds) {
