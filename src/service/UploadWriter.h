@@ -17,6 +17,9 @@ namespace nimbra::service {
 // interrupted earlier attempt are cut off first; Commit() hands every new byte to the file before the offset
 // that counts them may be recorded. It does not wait for the disk: an upload is synced once, when it
 // finishes, and a restart counts only what reached the disk (UploadRecovery).
+// Full blocks on aligned offsets bypass the page cache: large uploads reach the disk anyway before they
+// finish, and copying them through the cache costs more than the network. Other bytes, and files on file
+// systems without direct writes, go through the cache.
 class UploadWriter final {
 public:
     // `hash` continues the whole-file SHA-1 when it covers exactly the confirmed bytes.
@@ -35,20 +38,25 @@ public:
     const std::optional<FileSha1>& Hash() const { return m_hash; }
 
 private:
-    void HashBlock(const std::vector<char>& block);
+    using Block = WriteBehind::Block;
+
+    void HashBlock(const Block& block);
     // Writes one block at the end of what is in the file.
-    bool WriteBlock(const std::vector<char>& block);
+    bool WriteBlock(const Block& block);
+    // Where the block being filled ends: full blocks after the first end on aligned offsets.
+    size_t BlockLimit() const;
     // Blocks past the first are hashed and written on threads of their own; small bodies never start them.
     bool SubmitFull();
     bool Settle();
 
     int m_fd = -1;
+    int m_directFd = -1;  // the same file without the page cache; -1 where that is not available
     int64_t m_startOffset;
     int64_t m_offset;
     int64_t m_written;  // bytes in the file; while the workers run, only the writing one touches this
     int64_t m_writebackFrom;
     std::optional<FileSha1> m_hash;  // while the workers run, only the hashing one touches this
-    std::vector<char> m_buffer;
+    Block m_buffer;
     std::unique_ptr<WriteBehind> m_behind;
     std::atomic<bool> m_failed{false};  // set by the worker too
 };
