@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -12,7 +13,7 @@
 namespace nimbra::engine {
 namespace {
 
-constexpr uint64_t kWritebackBytes = 8ull << 20;
+constexpr size_t kBlockBytes = 1 << 20;
 
 }  // namespace
 
@@ -41,11 +42,9 @@ TransferJob::Step DownloadJob::Begin() {
     }
     // The partial file is the truth: it may hold more than the database saw before a kill.
     m_written = static_cast<uint64_t>(st.st_size);
-    if (m_work.size > 0 && m_written > m_work.size) {
-        if (ftruncate(m_fd, 0) != 0) {
-            return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
-        }
-        m_written = 0;
+    m_file.emplace(m_fd, part, m_written);
+    if (m_work.size > 0 && m_written > m_work.size && !Truncate()) {
+        return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
     m_work = Save([&](TaskRecord& r) { r.offset = m_written; });
     if (m_work.size > 0 && m_written == m_work.size) {
@@ -75,14 +74,12 @@ bool DownloadJob::Append(const char* data, size_t size) {
         curl_easy_getinfo(m_request.Handle(), CURLINFO_RESPONSE_CODE, &status);
         if (status != 206 && m_written > 0) {
             // The server sent the whole file instead of the range: start the partial file over.
-            if (ftruncate(m_fd, 0) != 0) {
+            if (!Truncate()) {
                 m_localFailed = true;
                 return false;
             }
-            m_written = 0;
             m_requestedFrom = 0;
         }
-        m_writebackFrom = m_written;
         const uint64_t total = TotalSize(m_request);
         const std::string tag = m_request.Header("etag");
         if ((total > 0 && total != m_work.size) || tag != m_work.remoteTag) {
@@ -92,33 +89,47 @@ bool DownloadJob::Append(const char* data, size_t size) {
             });
         }
     }
+    // Gathered into blocks that end on aligned offsets, which the file writes around the page cache.
     while (size > 0) {
-        const ssize_t put = pwrite(m_fd, data, size, static_cast<off_t>(m_written));
-        if (put < 0 && errno == EINTR) {
-            continue;
+        const size_t limit = SequentialFile::BlockLimit(m_file->Offset(), kBlockBytes);
+        if (m_block.capacity() < kBlockBytes) {
+            m_block.reserve(kBlockBytes);
         }
-        if (put <= 0) {
+        const size_t take = std::min(size, limit - m_block.size());
+        m_block.insert(m_block.end(), data, data + take);
+        data += take;
+        size -= take;
+        m_written += take;
+        if (m_block.size() == limit && !Flush()) {
             m_localFailed = true;
             return false;
         }
-        data += put;
-        size -= static_cast<size_t>(put);
-        m_written += static_cast<uint64_t>(put);
-    }
-    // Writing to the disk starts as the bytes come, so that the sync once the file is complete has little
-    // left.
-    if (m_written > m_writebackFrom + kWritebackBytes) {
-        sync_file_range(m_fd, static_cast<off_t>(m_writebackFrom),
-                        static_cast<off_t>(m_written - m_writebackFrom), SYNC_FILE_RANGE_WRITE);
-        m_writebackFrom = m_written;
     }
     m_task->SetLiveProgress(m_written);
     return true;
 }
 
+bool DownloadJob::Flush() {
+    if (!m_file->Write(m_block.data(), m_block.size())) {
+        return false;
+    }
+    m_block.clear();
+    return true;
+}
+
+bool DownloadJob::Truncate() {
+    m_block.clear();
+    if (ftruncate(m_fd, 0) != 0) {
+        return false;
+    }
+    m_file->MoveTo(0);
+    m_written = 0;
+    return true;
+}
+
 TransferJob::Step DownloadJob::OnAnswer(HttpRequest& answer) {
-    if (m_localFailed) {
-        Save([&](TaskRecord& r) { r.offset = m_written; });
+    if (m_localFailed || !Flush()) {
+        Save([&](TaskRecord& r) { r.offset = m_file->Offset(); });
         return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
     if (answer.Code() == CURLE_OK && answer.Status() == 416 && m_written > 0 &&
@@ -130,10 +141,9 @@ TransferJob::Step DownloadJob::OnAnswer(HttpRequest& answer) {
     if (answer.Code() == CURLE_OK && answer.Status() == 416 && !m_restarted) {
         // The partial file is not a prefix the server can continue: fetch it whole once.
         m_restarted = true;
-        if (ftruncate(m_fd, 0) != 0) {
+        if (!Truncate()) {
             return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
         }
-        m_written = 0;
         return Request();
     }
     if (!answer.Ok()) {
@@ -174,6 +184,8 @@ uint64_t DownloadJob::TotalSize(const HttpRequest& answer) const {
 }
 
 void DownloadJob::CloseFile() {
+    m_file.reset();
+    m_block = AlignedBlock();
     if (m_fd >= 0) {
         close(m_fd);
         m_fd = -1;

@@ -2,6 +2,9 @@
 // One download: GET with Range from the bytes already in "<file>.part", appended to it, and the partial file
 // renamed to its name once complete.
 
+#include <optional>
+
+#include "engine/SequentialFile.h"
 #include "engine/TaskJob.h"
 
 namespace nimbra::engine {
@@ -21,14 +24,19 @@ private:
     Step Complete();
     Step Request();
     bool Append(const char* data, size_t size);
+    // Writes what waits in the block; after it, every byte received is in the partial file.
+    bool Flush();
+    // Starts the partial file over, empty.
+    bool Truncate();
     // The whole size from Content-Range or Content-Length; 0 when the answer does not say.
     uint64_t TotalSize(const HttpRequest& answer) const;
     void CloseFile();
 
     TaskRecord m_work;
     int m_fd = -1;
-    uint64_t m_written = 0;
-    uint64_t m_writebackFrom = 0;
+    std::optional<SequentialFile> m_file;
+    AlignedBlock m_block;    // received bytes not yet in the file
+    uint64_t m_written = 0;  // bytes received: in the file, then in the block
     uint64_t m_requestedFrom = 0;
     bool m_firstBody = true;
     bool m_localFailed = false;

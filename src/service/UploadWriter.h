@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/SequentialFile.h"
 #include "service/Digest.h"
 #include "service/WriteBehind.h"
 
@@ -17,9 +18,7 @@ namespace nimbra::service {
 // interrupted earlier attempt are cut off first; Commit() hands every new byte to the file before the offset
 // that counts them may be recorded. It does not wait for the disk: an upload is synced once, when it
 // finishes, and a restart counts only what reached the disk (UploadRecovery).
-// Full blocks on aligned offsets bypass the page cache: large uploads reach the disk anyway before they
-// finish, and copying them through the cache costs more than the network. Other bytes, and files on file
-// systems without direct writes, go through the cache.
+// Blocks after the first end on aligned offsets, so that the file writes them around the page cache.
 class UploadWriter final {
 public:
     // `hash` continues the whole-file SHA-1 when it covers exactly the confirmed bytes.
@@ -50,12 +49,10 @@ private:
     bool Settle();
 
     int m_fd = -1;
-    int m_directFd = -1;  // the same file without the page cache; -1 where that is not available
     int64_t m_startOffset;
     int64_t m_offset;
-    int64_t m_written;  // bytes in the file; while the workers run, only the writing one touches this
-    int64_t m_writebackFrom;
-    std::optional<FileSha1> m_hash;  // while the workers run, only the hashing one touches this
+    std::optional<engine::SequentialFile> m_file;  // while the workers run, only the writing one touches this
+    std::optional<FileSha1> m_hash;                // while the workers run, only the hashing one touches this
     Block m_buffer;
     std::unique_ptr<WriteBehind> m_behind;
     std::atomic<bool> m_failed{false};  // set by the worker too

@@ -6,33 +6,19 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <new>
 #include <thread>
 #include <vector>
 
+#include "engine/SequentialFile.h"
+
 namespace nimbra::service {
-
-// Memory on page boundaries, as writes that bypass the page cache require of their buffers.
-template <class T>
-struct PageAlignedAllocator {
-    using value_type = T;
-    static constexpr std::align_val_t kAlignment{4096};
-
-    PageAlignedAllocator() = default;
-    template <class U>
-    PageAlignedAllocator(const PageAlignedAllocator<U>&) {}
-
-    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlignment)); }
-    void deallocate(T* p, size_t) { ::operator delete(p, kAlignment); }
-    bool operator==(const PageAlignedAllocator&) const { return true; }
-};
 
 // Hands full blocks to stages that each run on a thread of their own and see every block in the order
 // given, so that receiving the next block overlaps with hashing and with writing the previous ones. At most
 // a few blocks wait, which bounds memory.
 class WriteBehind final {
 public:
-    using Block = std::vector<char, PageAlignedAllocator<char>>;
+    using Block = engine::AlignedBlock;
     // Runs on its stage's thread for each block; false marks the pipeline failed and skips the rest.
     using Stage = std::function<bool(const Block&)>;
 
