@@ -184,6 +184,11 @@ uint64_t DownloadJob::TotalSize(const HttpRequest& answer) const {
 }
 
 void DownloadJob::CloseFile() {
+    // A job stopped between answers (paused, cancelled) keeps every byte it received; should that fail, the
+    // partial file still says what it holds.
+    if (m_file && !m_block.empty()) {
+        Flush();
+    }
     m_file.reset();
     m_block = AlignedBlock();
     if (m_fd >= 0) {

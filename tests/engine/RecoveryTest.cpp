@@ -6,8 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <httplib.h>
+
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "DiskServiceFixture.h"
 #include "engine/UploadJob.h"
@@ -143,6 +148,38 @@ TEST_F(RecoveryTest, ADownloadCutOffContinuesFromItsPartialFile) {
     ASSERT_TRUE(WaitForState(*download, ORV_SESSION_STATE_SCCESS)) << "error " << download->GeterrorCode();
     EXPECT_TRUE(SameBytes(ReadFile(target), bytes));
     EXPECT_THROW(download->ContUpload(), ComError);  // a download is not an upload
+}
+
+TEST_F(RecoveryTest, APausedDownloadKeepsEveryByteItReceived) {
+    // A server that sends the first 1,000,000 of 3 MiB and then stalls until the test ends.
+    constexpr size_t kSent = 1000000;
+    std::atomic<bool> release{false};
+    httplib::Server server;
+    server.Get("/stall.bin", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(3 << 20, "application/octet-stream",
+                                 [&](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset == 0)
+                                         return sink.write(std::string(kSent, 'x').data(), kSent);
+                                     while (!release)
+                                         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                                     return false;
+                                 });
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { server.listen_after_bind(); });
+
+    auto engine = BoundEngine();
+    const std::string target = m_dir.File("stalled.bin");
+    auto download =
+        engine->DownLoad("http://127.0.0.1:" + std::to_string(port) + "/stall.bin", kAccount, target);
+    EXPECT_TRUE(WaitFor([&] { return download->GetProgress() == kSent; }));
+    EXPECT_EQ(download->Pause(), S_OK);
+    std::error_code ec;
+    EXPECT_EQ(std::filesystem::file_size(target + ".part", ec), kSent) << "bytes shown as received are kept";
+
+    release = true;
+    server.stop();
+    serving.join();
 }
 
 TEST_F(RecoveryTest, ADownloadContinuesOnlyFromTheVersionItsPartialFileCameFrom) {
