@@ -91,7 +91,7 @@ bool DownloadJob::Append(const char* data, size_t size) {
     }
     // Gathered into blocks that end on aligned offsets, which the file writes around the page cache.
     while (size > 0) {
-        const size_t limit = SequentialFile::BlockLimit(m_file->Offset(), kBlockBytes);
+        const size_t limit = SequentialFile::BlockLimit(m_written - m_block.size(), kBlockBytes);
         if (m_block.capacity() < kBlockBytes) {
             m_block.reserve(kBlockBytes);
         }
@@ -100,7 +100,7 @@ bool DownloadJob::Append(const char* data, size_t size) {
         data += take;
         size -= take;
         m_written += take;
-        if (m_block.size() == limit && !Flush()) {
+        if (m_block.size() == limit && !Submit()) {
             m_localFailed = true;
             return false;
         }
@@ -109,8 +109,20 @@ bool DownloadJob::Append(const char* data, size_t size) {
     return true;
 }
 
+bool DownloadJob::Submit() {
+    // The disk gets its own thread, so that a slow one neither holds up the network nor other transfers.
+    if (!m_writer) {
+        m_writer = std::make_unique<WriteBehind>(std::vector<WriteBehind::Stage>{
+            [this](const AlignedBlock& block) { return m_file->Write(block.data(), block.size()); }});
+    }
+    m_block = m_writer->Submit(std::move(m_block));
+    return !m_writer->Failed();
+}
+
 bool DownloadJob::Flush() {
-    if (!m_file->Write(m_block.data(), m_block.size())) {
+    const bool drained = !m_writer || m_writer->Drain();
+    m_writer.reset();
+    if (!drained || !m_file->Write(m_block.data(), m_block.size())) {
         return false;
     }
     m_block.clear();
@@ -118,6 +130,7 @@ bool DownloadJob::Flush() {
 }
 
 bool DownloadJob::Truncate() {
+    m_writer.reset();  // what it still holds is cut off with the rest
     m_block.clear();
     if (ftruncate(m_fd, 0) != 0) {
         return false;
@@ -128,7 +141,8 @@ bool DownloadJob::Truncate() {
 }
 
 TransferJob::Step DownloadJob::OnAnswer(HttpRequest& answer) {
-    if (m_localFailed || !Flush()) {
+    const bool flushed = Flush();  // also stops the writer before the file is looked at
+    if (m_localFailed || !flushed) {
         Save([&](TaskRecord& r) { r.offset = m_file->Offset(); });
         return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
@@ -186,7 +200,7 @@ uint64_t DownloadJob::TotalSize(const HttpRequest& answer) const {
 void DownloadJob::CloseFile() {
     // A job stopped between answers (paused, cancelled) keeps every byte it received; should that fail, the
     // partial file still says what it holds.
-    if (m_file && !m_block.empty()) {
+    if (m_file && (m_writer || !m_block.empty())) {
         Flush();
     }
     m_file.reset();

@@ -6,6 +6,7 @@
 
 #include "engine/SequentialFile.h"
 #include "engine/TaskJob.h"
+#include "engine/WriteBehind.h"
 
 namespace nimbra::engine {
 
@@ -24,8 +25,10 @@ private:
     Step Complete();
     Step Request();
     bool Append(const char* data, size_t size);
-    // Writes what waits in the block; after it, every byte received is in the partial file.
+    // Writes what waits in the writer and the block; after it, every byte received is in the partial file.
     bool Flush();
+    // Hands the full block to the writer thread, started for the first one.
+    bool Submit();
     // Starts the partial file over, empty.
     bool Truncate();
     // The whole size from Content-Range or Content-Length; 0 when the answer does not say.
@@ -34,7 +37,8 @@ private:
 
     TaskRecord m_work;
     int m_fd = -1;
-    std::optional<SequentialFile> m_file;
+    std::optional<SequentialFile> m_file;  // while the writer runs, only its thread touches this
+    std::unique_ptr<WriteBehind> m_writer;
     AlignedBlock m_block;    // received bytes not yet in the file
     uint64_t m_written = 0;  // bytes received: in the file, then in the block
     uint64_t m_requestedFrom = 0;

@@ -60,12 +60,12 @@ bool UploadWriter::SubmitFull() {
             m_buffer.clear();
             return written;
         }
-        m_behind = std::make_unique<WriteBehind>(std::vector<WriteBehind::Stage>{
-            [this](const WriteBehind::Block& block) {
+        m_behind = std::make_unique<engine::WriteBehind>(std::vector<engine::WriteBehind::Stage>{
+            [this](const Block& block) {
                 HashBlock(block);
                 return true;
             },
-            [this](const WriteBehind::Block& block) { return WriteBlock(block); }});
+            [this](const Block& block) { return WriteBlock(block); }});
     }
     m_buffer = m_behind->Submit(std::move(m_buffer));
     return !m_behind->Failed();

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/SequentialFile.h"
+#include "engine/WriteBehind.h"
 #include "service/Digest.h"
-#include "service/WriteBehind.h"
 
 namespace nimbra::service {
 
@@ -37,7 +37,7 @@ public:
     const std::optional<FileSha1>& Hash() const { return m_hash; }
 
 private:
-    using Block = WriteBehind::Block;
+    using Block = engine::WriteBehind::Block;
 
     void HashBlock(const Block& block);
     // Writes one block at the end of what is in the file.
@@ -54,7 +54,7 @@ private:
     std::optional<engine::SequentialFile> m_file;  // while the workers run, only the writing one touches this
     std::optional<FileSha1> m_hash;                // while the workers run, only the hashing one touches this
     Block m_buffer;
-    std::unique_ptr<WriteBehind> m_behind;
+    std::unique_ptr<engine::WriteBehind> m_behind;
     std::atomic<bool> m_failed{false};  // set by the worker too
 };
 

@@ -1,8 +1,8 @@
-#include "service/WriteBehind.h"
+#include "engine/WriteBehind.h"
 
 #include <algorithm>
 
-namespace nimbra::service {
+namespace nimbra::engine {
 
 namespace {
 
@@ -77,4 +77,4 @@ void WriteBehind::Retire() {
     }
 }
 
-}  // namespace nimbra::service
+}  // namespace nimbra::engine

@@ -11,14 +11,14 @@
 
 #include "engine/SequentialFile.h"
 
-namespace nimbra::service {
+namespace nimbra::engine {
 
 // Hands full blocks to stages that each run on a thread of their own and see every block in the order
 // given, so that receiving the next block overlaps with hashing and with writing the previous ones. At most
 // a few blocks wait, which bounds memory.
 class WriteBehind final {
 public:
-    using Block = engine::AlignedBlock;
+    using Block = AlignedBlock;
     // Runs on its stage's thread for each block; false marks the pipeline failed and skips the rest.
     using Stage = std::function<bool(const Block&)>;
 
@@ -50,4 +50,4 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-}  // namespace nimbra::service
+}  // namespace nimbra::engine
