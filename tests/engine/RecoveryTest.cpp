@@ -151,8 +151,9 @@ TEST_F(RecoveryTest, ADownloadCutOffContinuesFromItsPartialFile) {
 }
 
 TEST_F(RecoveryTest, APausedDownloadKeepsEveryByteItReceived) {
-    // A server that sends the first 1,000,000 of 3 MiB and then stalls until the test ends.
-    constexpr size_t kSent = 1000000;
+    // A server that sends the first 2,500,000 of 3 MiB and then stalls until the test ends: some blocks are
+    // with the writer, the rest waits for a block to fill.
+    constexpr size_t kSent = 2500000;
     std::atomic<bool> release{false};
     httplib::Server server;
     server.Get("/stall.bin", [&](const httplib::Request&, httplib::Response& res) {
