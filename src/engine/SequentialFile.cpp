@@ -19,10 +19,7 @@ bool Aligned(uint64_t value) {
 }  // namespace
 
 SequentialFile::SequentialFile(int fd, const std::filesystem::path& path, uint64_t offset)
-    : m_fd(fd),
-      m_directFd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_DIRECT)),
-      m_offset(offset),
-      m_writebackFrom(offset) {}
+    : m_fd(fd), m_path(path), m_offset(offset), m_writebackFrom(offset) {}
 
 SequentialFile::~SequentialFile() {
     if (m_directFd >= 0)
@@ -31,8 +28,8 @@ SequentialFile::~SequentialFile() {
 
 bool SequentialFile::Write(const char* data, size_t size) {
     while (size > 0) {
-        const bool direct = m_directFd >= 0 && Aligned(m_offset) && Aligned(size) &&
-                            Aligned(reinterpret_cast<uintptr_t>(data));
+        const bool direct =
+            Aligned(m_offset) && Aligned(size) && Aligned(reinterpret_cast<uintptr_t>(data)) && DirectReady();
         const ssize_t n = pwrite(direct ? m_directFd : m_fd, data, size, static_cast<off_t>(m_offset));
         if (n < 0 && direct && errno == EINVAL) {
             // The file system takes no direct writes after all: the page cache it is.
@@ -59,6 +56,14 @@ bool SequentialFile::Write(const char* data, size_t size) {
         m_writebackFrom = m_offset;
     }
     return true;
+}
+
+bool SequentialFile::DirectReady() {
+    if (!m_directTried) {
+        m_directTried = true;
+        m_directFd = open(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_DIRECT);
+    }
+    return m_directFd >= 0;
 }
 
 void SequentialFile::MoveTo(uint64_t offset) {

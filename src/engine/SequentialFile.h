@@ -35,7 +35,7 @@ public:
     static constexpr size_t kAlign = static_cast<size_t>(PageAlignedAllocator<char>::kAlignment);
 
     // Writes through `fd` (which stays the caller's) from `offset` on; `path` is opened a second time for the
-    // direct writes.
+    // direct writes, once there is an aligned block to write.
     SequentialFile(int fd, const std::filesystem::path& path, uint64_t offset);
     ~SequentialFile();
     SequentialFile(const SequentialFile&) = delete;
@@ -54,8 +54,13 @@ public:
     }
 
 private:
+    // Opens the file for direct writes on first use; false where they are not available.
+    bool DirectReady();
+
     int m_fd;
-    int m_directFd;  // -1 where direct writes are not available
+    std::filesystem::path m_path;
+    int m_directFd = -1;
+    bool m_directTried = false;
     uint64_t m_offset;
     uint64_t m_writebackFrom;
 };
