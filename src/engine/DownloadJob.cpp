@@ -91,16 +91,11 @@ bool DownloadJob::Append(const char* data, size_t size) {
     }
     // Gathered into blocks that end on aligned offsets, which the file writes around the page cache.
     while (size > 0) {
-        const size_t limit = SequentialFile::BlockLimit(m_written - m_block.size(), kBlockBytes);
-        if (m_block.capacity() < kBlockBytes) {
-            m_block.reserve(kBlockBytes);
-        }
-        const size_t take = std::min(size, limit - m_block.size());
-        m_block.insert(m_block.end(), data, data + take);
-        data += take;
-        size -= take;
-        m_written += take;
-        if (m_block.size() == limit && !Submit()) {
+        const size_t before = size;
+        const bool full =
+            SequentialFile::FillBlock(m_block, m_written - m_block.size(), kBlockBytes, data, size);
+        m_written += before - size;
+        if (full && !Submit()) {
             m_localFailed = true;
             return false;
         }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace nimbra::engine {
@@ -64,6 +65,18 @@ bool SequentialFile::DirectReady() {
         m_directFd = open(m_path.c_str(), O_WRONLY | O_CLOEXEC | O_DIRECT);
     }
     return m_directFd >= 0;
+}
+
+bool SequentialFile::FillBlock(AlignedBlock& block, uint64_t blockStart, size_t blockBytes, const char*& data,
+                               size_t& size) {
+    const size_t limit = blockBytes - blockStart % kAlign;
+    if (block.capacity() < blockBytes)
+        block.reserve(blockBytes);
+    const size_t take = std::min(size, limit - block.size());
+    block.insert(block.end(), data, data + take);
+    data += take;
+    size -= take;
+    return block.size() == limit;
 }
 
 void SequentialFile::MoveTo(uint64_t offset) {

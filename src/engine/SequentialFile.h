@@ -47,11 +47,11 @@ public:
     void MoveTo(uint64_t offset);
     uint64_t Offset() const { return m_offset; }
 
-    // How many bytes a block starting at `blockStart` holds at most, so that every block after it starts
-    // aligned.
-    static size_t BlockLimit(uint64_t blockStart, size_t blockBytes) {
-        return blockBytes - blockStart % kAlign;
-    }
+    // Moves bytes from the front of `data` into `block`, which starts at file offset `blockStart`, until the
+    // block is full: at most `blockBytes`, less for a block that starts unaligned, so that every block after
+    // it starts aligned. True when the block is full.
+    static bool FillBlock(AlignedBlock& block, uint64_t blockStart, size_t blockBytes, const char*& data,
+                          size_t& size);
 
 private:
     // Opens the file for direct writes on first use; false where they are not available.

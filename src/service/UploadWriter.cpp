@@ -30,22 +30,15 @@ UploadWriter::~UploadWriter() {
         close(m_fd);
 }
 
-size_t UploadWriter::BlockLimit() const {
-    return engine::SequentialFile::BlockLimit(static_cast<uint64_t>(m_offset) - m_buffer.size(),
-                                              kBufferBytes);
-}
-
 bool UploadWriter::Append(const char* data, size_t size) {
     if (m_failed || m_fd < 0 || (m_behind && m_behind->Failed()))
         return false;
     while (size > 0) {
-        const size_t limit = BlockLimit();
-        const size_t take = std::min(size, limit - m_buffer.size());
-        m_buffer.insert(m_buffer.end(), data, data + take);
-        data += take;
-        size -= take;
-        m_offset += static_cast<int64_t>(take);
-        if (m_buffer.size() == limit && !SubmitFull())
+        const size_t before = size;
+        const bool full = engine::SequentialFile::FillBlock(
+            m_buffer, static_cast<uint64_t>(m_offset) - m_buffer.size(), kBufferBytes, data, size);
+        m_offset += static_cast<int64_t>(before - size);
+        if (full && !SubmitFull())
             return false;
     }
     return true;

@@ -42,8 +42,6 @@ private:
     void HashBlock(const Block& block);
     // Writes one block at the end of what is in the file.
     bool WriteBlock(const Block& block);
-    // Where the block being filled ends: full blocks after the first end on aligned offsets.
-    size_t BlockLimit() const;
     // Blocks past the first are hashed and written on threads of their own; small bodies never start them.
     bool SubmitFull();
     bool Settle();
