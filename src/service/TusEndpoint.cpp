@@ -175,7 +175,12 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
 bool TusEndpoint::ReplaceEarlierCreation(const httplib::Request& req, httplib::Response& res,
                                          const httplib::ContentReader& reader, int64_t account,
                                          const std::string& key) {
-    const auto earlier = key.empty() ? std::nullopt : m_context.uploads.FindByCreationKey(key, account);
+    auto earlier = key.empty() ? std::nullopt : m_context.uploads.FindByCreationKey(key, account);
+    if (!earlier)
+        return false;
+    // A request still sending it is waited for, so that what follows sees where it ended.
+    const auto lease = m_locks.Acquire(earlier->id);
+    earlier = m_context.uploads.Find(earlier->id, account);
     if (!earlier)
         return false;
     if (earlier->Finished()) {
@@ -187,7 +192,7 @@ bool TusEndpoint::ReplaceEarlierCreation(const httplib::Request& req, httplib::R
         return true;
     }
     // Its client never learned it: it only holds space. The new creation takes its place.
-    if (const auto lease = m_locks.Acquire(earlier->id))
+    if (lease)
         m_finisher.Discard(earlier->id);
     return false;
 }
@@ -223,6 +228,10 @@ void TusEndpoint::Patch(const httplib::Request& req, httplib::Response& res,
     const auto lease = m_locks.Acquire(row->id);
     if (!lease)
         return refuse(423);
+    // Read again: a request that held the upload meanwhile may have moved its offset or ended it.
+    row = m_context.uploads.Find(req.matches[1], *account);
+    if (!row)
+        return refuse(404);
     if (!IsOctetStream(req))
         return refuse(415);
     const auto offset = ParseSize(req.get_header_value("Upload-Offset"));
@@ -285,7 +294,7 @@ void TusEndpoint::Terminate(const httplib::Request& req, httplib::Response& res)
     const auto account = Admit(req, res);
     if (!account)
         return;
-    const auto row = m_context.uploads.Find(req.matches[1], *account);
+    auto row = m_context.uploads.Find(req.matches[1], *account);
     if (!row) {
         res.status = 404;
         return;
@@ -293,6 +302,12 @@ void TusEndpoint::Terminate(const httplib::Request& req, httplib::Response& res)
     const auto lease = m_locks.Acquire(row->id);
     if (!lease) {
         res.status = 423;
+        return;
+    }
+    // Read again: the request that held the upload may have finished it meanwhile.
+    row = m_context.uploads.Find(req.matches[1], *account);
+    if (!row) {
+        res.status = 404;
         return;
     }
     // A finished upload's file stays in its catalog; only the upload is forgotten.

@@ -4,9 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <set>
 #include <thread>
 
@@ -98,6 +100,71 @@ TEST_F(TusUploadTest, WrongOffsetIsRefusedWith409AndCurrentOffset) {
         "xyz", "application/offset+octet-stream");
     EXPECT_EQ(ahead->status, 409);
     EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "5");
+}
+
+TEST_F(TusUploadTest, APatchThatWaitedForTheUploadSeesWhereTheRequestBeforeItEnded) {
+    // One PATCH at offset 0 holds the upload while its body comes in two halves; another PATCH at offset 0
+    // arrives in between and waits. Only one of them may count: the other must learn the new offset, not
+    // write over the bytes just stored.
+    constexpr size_t kHalf = 32 << 10;
+    auto created = CreateUpload(4 * kHalf, {{"filename", "raced.bin"}});
+    const std::string location = created->get_header_value("Location");
+    auto headers = Auth();
+    headers.emplace("Upload-Offset", "0");
+    const std::string first(2 * kHalf, 'a');
+    const std::string second(2 * kHalf, 'b');
+
+    std::promise<void> firstHalfSent;
+    std::promise<void> goOn;
+    auto goOnSignal = goOn.get_future().share();
+    int firstStatus = 0;
+    std::thread slow([&] {
+        auto client = NewClient();
+        bool signalled = false;
+        auto res = client->Patch(
+            PathOf(location), headers, first.size(),
+            [&](size_t offset, size_t length, httplib::DataSink& sink) {
+                if (offset == kHalf && !signalled) {
+                    signalled = true;
+                    firstHalfSent.set_value();
+                    goOnSignal.wait();
+                }
+                const size_t end = offset < kHalf ? kHalf : offset + length;
+                return sink.write(first.data() + offset, end - offset);
+            },
+            "application/offset+octet-stream");
+        firstStatus = res ? res->status : -1;
+    });
+    firstHalfSent.get_future().wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the first request holds the upload
+    int secondStatus = 0;
+    std::string secondOffset;
+    std::thread waiting([&] {
+        auto res = NewClient()->Patch(PathOf(location), headers, second, "application/offset+octet-stream");
+        secondStatus = res ? res->status : -1;
+        secondOffset = res ? res->get_header_value("Upload-Offset") : "";
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the second one waits for it
+    goOn.set_value();
+    slow.join();
+    waiting.join();
+
+    EXPECT_EQ(std::multiset<int>({firstStatus, secondStatus}), std::multiset<int>({204, 409}));
+    EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), std::to_string(2 * kHalf));
+    const std::string& stored = firstStatus == 204 ? first : second;
+    const std::string rest(2 * kHalf, 'c');
+    auto last = Patch(location, 2 * kHalf, rest);
+    ASSERT_TRUE(last);
+    ASSERT_EQ(last->status, 204);
+    const std::string expected = stored + rest;
+    const std::string downloaded = Download(last->get_header_value("X-Nimbra-File-Id"));
+    ASSERT_EQ(downloaded.size(), expected.size());
+    const auto differ = std::mismatch(downloaded.begin(), downloaded.end(), expected.begin());
+    EXPECT_TRUE(differ.first == downloaded.end())
+        << "first difference at byte " << differ.first - downloaded.begin();
+    if (firstStatus == 204) {
+        EXPECT_EQ(secondOffset, std::to_string(2 * kHalf));
+    }
 }
 
 TEST_F(TusUploadTest, PatchNeedsOffsetStreamAndMayNotPassTheLength) {
