@@ -199,12 +199,14 @@ TEST_F(LogFile, TextsAroundTheLengthOfTheCallersBufferAreWrittenWhole) {
 TEST_F(LogFile, TimeStampFollowsTheClockAcrossSeconds) {
     CLogFile log("seconds.txt", 1, 1);
     g_pszLogSourceFile = nullptr;
+    // The precise clock the log uses: time() follows a coarser one that can lag it by a tick.
+    auto now = [] { return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()); };
     log.WriteLogInfo("first");
-    const time_t first = time(nullptr);
-    while (time(nullptr) == first) {
+    const time_t first = now();
+    while (now() == first) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    const time_t second = time(nullptr);
+    const time_t second = now();
     log.WriteLogInfo("second");
     log.Flush();
     tm local{};
