@@ -19,10 +19,10 @@ function(nimbra_test name)
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()
-  # The component keeps its settings and thumbnails beside the executable, so the GUI tests of one folder
-  # share them and must take turns.
+  # The component keeps its settings, log and thumbnails beside the executable, and every test executable
+  # is built into one folder: the GUI tests share them and must take turns.
   if(T_GUI)
-    list(APPEND props RESOURCE_LOCK "program-dir:${CMAKE_CURRENT_BINARY_DIR}")
+    list(APPEND props RESOURCE_LOCK program-dir)
   endif()
   # Listed when ctest runs (not at build time), so GUI tests are listed on the offscreen platform too.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
