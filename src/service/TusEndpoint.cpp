@@ -58,12 +58,16 @@ void TusEndpoint::Register(httplib::Server& server) {
 
 void TusEndpoint::PruneStale(std::chrono::seconds maxAge) {
     const auto cutoff = std::chrono::system_clock::now() - maxAge;
-    for (const auto& [id, finished] :
+    for (const auto& [id, account] :
          m_context.uploads.CreatedBefore(std::chrono::system_clock::to_time_t(cutoff))) {
         const auto lease = m_locks.Acquire(id, std::chrono::milliseconds(0));
         if (!lease)
             continue;  // a request is working on it right now
-        if (finished) {
+        // Read under the lease: the request that just held it may have finished the upload.
+        const auto row = m_context.uploads.Find(id, account);
+        if (!row)
+            continue;
+        if (row->Finished()) {
             m_context.uploads.Remove(id);
             continue;
         }

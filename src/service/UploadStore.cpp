@@ -106,13 +106,13 @@ void UploadStore::MarkFinished(const std::string& id, int64_t fileId) {
         .Run();
 }
 
-std::vector<std::pair<std::string, bool>> UploadStore::CreatedBefore(int64_t time) {
+std::vector<std::pair<std::string, int64_t>> UploadStore::CreatedBefore(int64_t time) {
     auto lock = m_db.Lock();
-    auto stmt = m_db.Prepare("SELECT id, file_id IS NOT NULL FROM uploads WHERE created_at <= ?");
+    auto stmt = m_db.Prepare("SELECT id, account_id FROM uploads WHERE created_at <= ?");
     stmt.Bind(1, time);
-    std::vector<std::pair<std::string, bool>> ids;
+    std::vector<std::pair<std::string, int64_t>> ids;
     while (stmt.Step())
-        ids.emplace_back(stmt.Text(0), stmt.Int(1) != 0);
+        ids.emplace_back(stmt.Text(0), stmt.Int(1));
     return ids;
 }
 

@@ -44,8 +44,8 @@ public:
     void SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
                       int64_t hashOffset);
     void MarkFinished(const std::string& id, int64_t fileId);
-    // Ids of the uploads created at or before a time (seconds since 1970), and whether each has finished.
-    std::vector<std::pair<std::string, bool>> CreatedBefore(int64_t time);
+    // Ids and accounts of the uploads created at or before a time (seconds since 1970).
+    std::vector<std::pair<std::string, int64_t>> CreatedBefore(int64_t time);
     // Ids and confirmed offsets of the uploads that have not finished.
     std::vector<std::pair<std::string, int64_t>> UnfinishedOffsets();
     // Lowers a confirmed offset to bytes known to be on disk; the running SHA-1 no longer matches it, so the
