@@ -11,8 +11,7 @@
 
 namespace nimbra::engine {
 
-std::optional<uint32_t> Checksum::Crc32cOfWindow(int fd, uint64_t offset, uint64_t length,
-                                                 const std::atomic<bool>* cancel) {
+std::optional<uint32_t> Checksum::Crc32cOfWindow(int fd, uint64_t offset, uint64_t length) {
     // Small enough to stay in the cache between the read and the checksum.
     constexpr size_t kBlock = 256 << 10;
     std::vector<uint8_t> buffer(
@@ -20,9 +19,6 @@ std::optional<uint32_t> Checksum::Crc32cOfWindow(int fd, uint64_t offset, uint64
     uint32_t crc = 0;
     uint64_t done = 0;
     while (done < length) {
-        if (cancel && cancel->load(std::memory_order_relaxed)) {
-            return std::nullopt;
-        }
         const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), length - done));
         const ssize_t got = pread(fd, buffer.data(), want, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) {

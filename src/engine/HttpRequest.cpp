@@ -6,6 +6,9 @@
 #include <cctype>
 #include <cerrno>
 
+#include "engine/Checksum.h"
+#include "engine/Crc32c.h"
+
 namespace nimbra::engine {
 namespace {
 
@@ -27,11 +30,19 @@ HttpRequest::~HttpRequest() {
 
 void HttpRequest::Prepare(const std::string& method, const std::string& url,
                           const ConnectionSettings& settings) {
-    curl_easy_reset(m_curl);
+    if (m_checksumTrailer) {
+        // libcurl 7.88 keeps trailer state in a handle past an interrupted transfer: start on a fresh one.
+        curl_easy_cleanup(m_curl);
+        m_curl = curl_easy_init();
+    } else {
+        curl_easy_reset(m_curl);
+    }
     curl_slist_free_all(m_headers);
     m_headers = nullptr;
     m_body = {};
     m_sent = 0;
+    m_checksumTrailer = false;
+    m_crc = 0;
     m_progress = {};
     m_sink = {};
     m_answerHeaders.clear();
@@ -86,6 +97,17 @@ void HttpRequest::SetFileBody(const FileBody& body) {
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(body.length));
 }
 
+void HttpRequest::SetFileBodyWithChecksumTrailer(const FileBody& body) {
+    SetFileBody(body);
+    m_checksumTrailer = true;
+    // No length up front: libcurl sends the body chunked, which is what allows a trailer.
+    curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(-1));
+    curl_easy_setopt(m_curl, CURLOPT_TRAILERFUNCTION, &HttpRequest::WriteTrailer);
+    curl_easy_setopt(m_curl, CURLOPT_TRAILERDATA, this);
+    AddHeader("Transfer-Encoding: chunked");
+    AddHeader("Trailer: Upload-Checksum");
+}
+
 CURL* HttpRequest::Finish() {
     curl_easy_setopt(m_curl, CURLOPT_HTTPHEADER, m_headers);
     return m_curl;
@@ -119,10 +141,26 @@ size_t HttpRequest::ReadBody(char* buffer, size_t size, size_t count, void* self
         return CURL_READFUNC_ABORT;
     }
     request->m_sent += static_cast<uint64_t>(got);
+    if (request->m_checksumTrailer) {
+        request->m_crc = Crc32c::Extend(request->m_crc, reinterpret_cast<const uint8_t*>(buffer),
+                                        static_cast<size_t>(got));
+    }
     if (request->m_progress) {
         request->m_progress(request->m_sent);
     }
     return static_cast<size_t>(got);
+}
+
+int HttpRequest::WriteTrailer(curl_slist** trailers, void* self) {
+    const auto* request = static_cast<HttpRequest*>(self);
+    const std::string line =
+        std::string("Upload-Checksum: ") + Checksum::kAlgorithm + " " + Checksum::Base64(request->m_crc);
+    curl_slist* appended = curl_slist_append(*trailers, line.c_str());
+    if (!appended) {
+        return CURL_TRAILERFUNC_ABORT;
+    }
+    *trailers = appended;
+    return CURL_TRAILERFUNC_OK;
 }
 
 size_t HttpRequest::WriteBody(char* data, size_t size, size_t count, void* self) {

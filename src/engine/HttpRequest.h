@@ -42,6 +42,8 @@ public:
     void Prepare(const std::string& method, const std::string& url, const ConnectionSettings& settings);
     void AddHeader(const std::string& line);
     void SetFileBody(const FileBody& body);
+    // The same, sent chunked and followed by an Upload-Checksum trailer with the CRC-32C of the bytes sent.
+    void SetFileBodyWithChecksumTrailer(const FileBody& body);
     void SetSendProgress(SendProgress progress) { m_progress = std::move(progress); }
     void SetSink(BodySink sink) { m_sink = std::move(sink); }
     // Called once the last header is added: hands the header list to the handle.
@@ -61,11 +63,14 @@ private:
     static size_t ReadBody(char* buffer, size_t size, size_t count, void* self);
     static size_t WriteBody(char* data, size_t size, size_t count, void* self);
     static size_t ReadHeader(char* data, size_t size, size_t count, void* self);
+    static int WriteTrailer(curl_slist** trailers, void* self);
 
     CURL* m_curl = nullptr;
     curl_slist* m_headers = nullptr;
     FileBody m_body;
     uint64_t m_sent = 0;
+    bool m_checksumTrailer = false;
+    uint32_t m_crc = 0;  // of the body bytes sent, when they end with a checksum trailer
     SendProgress m_progress;
     BodySink m_sink;
     std::map<std::string, std::string> m_answerHeaders;

@@ -28,8 +28,12 @@ void AddChunk(HttpRequest& request, const HttpRequest::FileBody& body, const std
     request.AddHeader("Content-Type: application/offset+octet-stream");
     if (!checksumBase64.empty()) {
         request.AddHeader(std::string("Upload-Checksum: ") + Checksum::kAlgorithm + " " + checksumBase64);
+        request.SetFileBody(body);
+    } else if (body.length > 0) {
+        request.SetFileBodyWithChecksumTrailer(body);
+    } else {
+        request.SetFileBody(body);
     }
-    request.SetFileBody(body);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ public:
     // The Upload-Metadata value for a task: filename plus every non-empty description field.
     static std::string Metadata(const TaskRecord& task);
     // POST to the endpoint creating an upload of the task's size; body is its first chunk (may be empty).
+    // A body goes with its CRC-32C: in a header when checksumBase64 is given, else in a trailer.
     static void Create(HttpRequest& request, const ConnectionSettings& settings, const TaskRecord& task,
                        const HttpRequest::FileBody& body, const std::string& checksumBase64);
     static void QueryOffset(HttpRequest& request, const ConnectionSettings& settings,

@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/Checksum.h"
 #include "engine/ServiceAnswer.h"
 #include "engine/TusClient.h"
 
 namespace nimbra::engine {
 namespace {
 
-// Windows up to this size are checksummed on the spot: a thread would cost more than the checksum.
-constexpr uint64_t kInlineDigestLimit = 4ull << 20;
+// Windows up to this size are read twice, checksum first (it stays in the cache, and the service reads
+// such bodies the plain way); larger ones carry their checksum in a trailer computed while sending.
+constexpr uint64_t kHeaderChecksumLimit = 4ull << 20;
 // Repeated offset conflicts mean something else is writing to the upload.
 constexpr int kMaxConflicts = 3;
 
@@ -25,8 +27,6 @@ TransferJob::Step UploadJob::Advance(HttpRequest* finished) {
         switch (m_phase) {
             case Phase::Begin:
                 return Begin();
-            case Phase::HashingChunk:
-                return SendData();
             default:
                 return Step::Wait;  // a wake while a request is on the wire
         }
@@ -102,24 +102,17 @@ TransferJob::Step UploadJob::Proceed() {
 
 TransferJob::Step UploadJob::SendData() {
     const Window window = WindowAt(m_work.offset);
-    std::optional<uint32_t> digest;
-    if (m_digest.Started() && m_digest.Target() == window) {
-        if (!m_digest.Ready()) {
-            m_phase = Phase::HashingChunk;
-            return Step::Wait;
+    std::string checksum;  // empty: sent as a trailer
+    if (window.length > 0 && window.length <= kHeaderChecksumLimit) {
+        const auto digest = Checksum::Crc32cOfWindow(m_file.Fd(), window.offset, window.length);
+        if (!digest) {
+            return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
         }
-        digest = m_digest.Take();
-    } else if (window.length <= kInlineDigestLimit) {
-        digest = Checksum::Crc32cOfWindow(m_file.Fd(), window.offset, window.length);
-    } else {
-        m_phase = Phase::HashingChunk;
-        m_digest.Start(m_file.Fd(), window, m_wake);
-        return Step::Wait;
+        checksum = Checksum::Base64(*digest);
     }
-    if (!digest || !SourceUnchanged()) {
+    if (!SourceUnchanged()) {
         return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
-    const std::string checksum = window.length > 0 ? Checksum::Base64(*digest) : std::string();
     const HttpRequest::FileBody body{m_file.Fd(), window.offset, window.length};
     if (m_work.uploadUrl.empty()) {
         m_phase = Phase::Creating;
@@ -130,15 +123,7 @@ TransferJob::Step UploadJob::SendData() {
     }
     m_request.SetSendProgress(
         [task = m_task, base = window.offset](uint64_t sent) { task->SetLiveProgress(base + sent); });
-    Prefetch(window.offset + window.length);
     return Step::Send;
-}
-
-void UploadJob::Prefetch(uint64_t offset) {
-    const Window next = WindowAt(offset);
-    if (next.length > kInlineDigestLimit) {
-        m_digest.Start(m_file.Fd(), next, m_wake);
-    }
 }
 
 TransferJob::Step UploadJob::OnCreated(HttpRequest& answer) {

@@ -1,12 +1,11 @@
 #pragma once
 // One upload over tus: create (carrying the first chunk), send the thumbnail, append chunks with their
 // checksums, and finish; or, to confirm a task with the server, only ask its offset.
-// Chunk checksums (CRC-32C) are computed in a first pass over each window before it is sent; the pass for the
-// next window runs on a thread of its own while the current one is on the wire.
+// Every request body carries its CRC-32C: small ones in a header, computed in a pass before sending; large
+// ones in a trailer, computed while sending, so that their bytes are read only once.
 
 #include <memory>
 
-#include "engine/BackgroundDigest.h"
 #include "engine/LocalFile.h"
 #include "engine/TaskJob.h"
 
@@ -30,8 +29,11 @@ public:
     bool Light() const override { return m_task->Size() <= kLightFileSize; }
 
 private:
-    enum class Phase { Begin, HashingChunk, Creating, Querying, SendingThumbnail, Appending };
-    using Window = BackgroundDigest::Window;
+    enum class Phase { Begin, Creating, Querying, SendingThumbnail, Appending };
+    struct Window {
+        uint64_t offset = 0;
+        uint64_t length = 0;
+    };
 
     Step Begin();
     Step OnCreated(HttpRequest& answer);
@@ -45,7 +47,6 @@ private:
     Step Finish();
     Step FailChunk(const HttpRequest& answer);
     Window WindowAt(uint64_t offset) const;
-    void Prefetch(uint64_t offset);
     bool SourceUnchanged() const;
     std::string ResolveLocation(const std::string& location) const;
 
@@ -54,7 +55,6 @@ private:
     TaskRecord m_work;
     LocalFile m_file;
     LocalFile m_thumbnail;
-    BackgroundDigest m_digest;
     int m_conflicts = 0;
 };
 

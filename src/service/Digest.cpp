@@ -97,11 +97,14 @@ void ChunkChecksum::Update(const char* data, size_t size) {
         md5_update(&std::get<md5_ctx>(m_ctx), size, bytes);
 }
 
+bool ChunkChecksum::MatchesCrc32c(uint32_t crc) const {
+    const auto bytes = engine::Crc32c::Bytes(crc);
+    return IsCrc32c() && std::string(bytes.begin(), bytes.end()) == m_expected;
+}
+
 bool ChunkChecksum::Matches() const {
-    if (const auto* crc = std::get_if<Crc32cState>(&m_ctx)) {
-        const auto bytes = engine::Crc32c::Bytes(crc->value);
-        return std::string(bytes.begin(), bytes.end()) == m_expected;
-    }
+    if (const auto* crc = std::get_if<Crc32cState>(&m_ctx))
+        return MatchesCrc32c(crc->value);
     auto copy = m_ctx;
     std::string digest(m_expected.size(), '\0');
     auto* out = reinterpret_cast<uint8_t*>(digest.data());

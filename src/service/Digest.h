@@ -40,6 +40,9 @@ public:
 
     void Update(const char* data, size_t size);
     bool Matches() const;
+    bool IsCrc32c() const { return std::holds_alternative<Crc32cState>(m_ctx); }
+    // Whether this names CRC-32C with the given value, for a digest computed elsewhere.
+    bool MatchesCrc32c(uint32_t crc) const;
 
 private:
     struct Crc32cState {

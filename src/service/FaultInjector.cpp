@@ -1,27 +1,17 @@
 #include "service/FaultInjector.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
+#include "service/ConnectionSocket.h"
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
 
 namespace nimbra::service {
 
 namespace {
-
-int PortOf(const sockaddr_storage& address) {
-    if (address.ss_family == AF_INET)
-        return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
-    if (address.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
-    return -1;
-}
 
 int IntParam(const httplib::Request& req, const char* name, int fallback) {
     if (!req.has_param(name))
@@ -109,24 +99,8 @@ int64_t FaultInjector::TakeDropAfter() {
 }
 
 void FaultInjector::AbortConnection(const httplib::Request& req) {
-    // The HTTP library does not hand the socket to handlers: find it by its two port numbers.
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        int fd = -1;
-        try {
-            fd = std::stoi(entry.path().filename().string());
-        } catch (const std::exception&) {
-            continue;
-        }
-        sockaddr_storage local{}, peer{};
-        socklen_t localLength = sizeof(local), peerLength = sizeof(peer);
-        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
-            getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0)
-            continue;
-        if (PortOf(local) == req.local_port && PortOf(peer) == req.remote_port) {
-            shutdown(fd, SHUT_RDWR);
-            return;
-        }
-    }
+    if (const int fd = ConnectionSocket::Of(req); fd >= 0)
+        shutdown(fd, SHUT_RDWR);
 }
 
 }  // namespace nimbra::service

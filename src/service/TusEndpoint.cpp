@@ -5,6 +5,7 @@
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
 #include "service/RandomToken.h"
+#include "service/RequestBody.h"
 #include "service/UploadWriter.h"
 
 namespace nimbra::service {
@@ -83,7 +84,7 @@ void TusEndpoint::Options(httplib::Response& res) {
     res.status = 204;
     res.set_header("Tus-Resumable", "1.0.0");
     res.set_header("Tus-Version", "1.0.0");
-    res.set_header("Tus-Extension", "creation,creation-with-upload,termination,checksum");
+    res.set_header("Tus-Extension", "creation,creation-with-upload,termination,checksum,checksum-trailer");
     res.set_header("Tus-Max-Size", std::to_string(m_context.options.maxFileBytes));
     res.set_header("Tus-Checksum-Algorithm", ChunkChecksum::SupportedAlgorithms());
 }
@@ -258,7 +259,11 @@ void TusEndpoint::Patch(const httplib::Request& req, httplib::Response& res,
 
 bool TusEndpoint::AppendBody(const httplib::Request& req, httplib::Response& res,
                              const httplib::ContentReader& reader, UploadRow& row, int64_t dropAfter) {
-    switch (m_receiver.Receive(req, reader, row, dropAfter)) {
+    RequestBody body(req, reader);
+    const auto result = m_receiver.Receive(req, body, row, dropAfter);
+    if (!body.ConnectionReusable())
+        res.set_header("Connection", "close");
+    switch (result) {
         case ChunkReceiver::Result::Stored:
             break;
         case ChunkReceiver::Result::Interrupted:
@@ -266,11 +271,9 @@ bool TusEndpoint::AppendBody(const httplib::Request& req, httplib::Response& res
             return false;
         case ChunkReceiver::Result::BadChecksumHeader:
             res.status = 400;
-            CloseAfterAnswer(req, res);
             return false;
         case ChunkReceiver::Result::TooLong:
             ReplyError(res, 413, kErrorNoSpace);
-            res.set_header("Connection", "close");
             return false;
         case ChunkReceiver::Result::ChecksumMismatch:
             ReplyError(res, kChecksumMismatch, kErrorRefused);

@@ -26,7 +26,8 @@ TEST_F(TusUploadTest, OptionsAdvertisesExtensionsWithoutSignOn) {
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 204);
     EXPECT_EQ(res->get_header_value("Tus-Version"), "1.0.0");
-    EXPECT_EQ(res->get_header_value("Tus-Extension"), "creation,creation-with-upload,termination,checksum");
+    EXPECT_EQ(res->get_header_value("Tus-Extension"),
+              "creation,creation-with-upload,termination,checksum,checksum-trailer");
     EXPECT_EQ(res->get_header_value("Tus-Checksum-Algorithm"), "crc32c,sha1,md5");
     EXPECT_EQ(res->get_header_value("Tus-Max-Size"), std::to_string(m_options.maxFileBytes));
 }
