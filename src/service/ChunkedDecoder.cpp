@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "service/NameRules.h"
+
 namespace nimbra::service {
 
 namespace {
@@ -11,13 +13,6 @@ namespace {
 constexpr size_t kMaxLine = 1024;
 constexpr size_t kMaxTrailerBytes = 8192;
 constexpr uint64_t kMaxChunk = uint64_t(1) << 62;
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 }  // namespace
 
@@ -97,7 +92,7 @@ bool ChunkedDecoder::ParseSize() {
             return false;
     }
     // Chunk extensions (";name=value") are allowed and ignored.
-    const std::string rest = Trim(m_line.substr(digits));
+    const std::string rest = TrimBlanks(m_line.substr(digits));
     if (digits == 0 || (!rest.empty() && rest.front() != ';'))
         return false;
     m_left = size;
@@ -112,7 +107,7 @@ bool ChunkedDecoder::ParseTrailer() {
         return false;
     std::string name = m_line.substr(0, colon);
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    m_trailers[name] = Trim(m_line.substr(colon + 1));
+    m_trailers[name] = TrimBlanks(m_line.substr(colon + 1));
     return true;
 }
 

@@ -70,4 +70,11 @@ std::optional<int64_t> ParseSize(const std::string& text) {
     return value;
 }
 
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace nimbra::service

@@ -17,4 +17,7 @@ bool IsAcceptableName(const std::string& name);
 // A non-negative decimal that fits 64 bits.
 std::optional<int64_t> ParseSize(const std::string& text);
 
+// The text without the spaces and tabs around it (HTTP's optional white space).
+std::string TrimBlanks(const std::string& text);
+
 }  // namespace nimbra::service

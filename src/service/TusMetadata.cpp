@@ -1,19 +1,9 @@
 #include "service/TusMetadata.h"
 
 #include "service/Digest.h"
+#include "service/NameRules.h"
 
 namespace nimbra::service {
-
-namespace {
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
 
 std::optional<TusMetadata> TusMetadata::Parse(const std::string& header) {
     TusMetadata result;
@@ -22,7 +12,7 @@ std::optional<TusMetadata> TusMetadata::Parse(const std::string& header) {
         size_t end = header.find(',', start);
         if (end == std::string::npos)
             end = header.size();
-        const std::string pair = Trim(header.substr(start, end - start));
+        const std::string pair = TrimBlanks(header.substr(start, end - start));
         start = end + 1;
         if (pair.empty())
             continue;
@@ -30,7 +20,7 @@ std::optional<TusMetadata> TusMetadata::Parse(const std::string& header) {
         const std::string key = pair.substr(0, space);
         std::string value;
         if (space != std::string::npos) {
-            auto decoded = Base64Decode(Trim(pair.substr(space + 1)));
+            auto decoded = Base64Decode(TrimBlanks(pair.substr(space + 1)));
             if (!decoded)
                 return std::nullopt;
             value = std::move(*decoded);
