@@ -44,6 +44,7 @@ void HttpRequest::Prepare(const std::string& method, const std::string& url,
     m_checksumTrailer = false;
     m_crc = 0;
     m_progress = {};
+    m_sourceCheck = {};
     m_sink = {};
     m_answerHeaders.clear();
     m_code = CURLE_OK;
@@ -152,7 +153,13 @@ size_t HttpRequest::ReadBody(char* buffer, size_t size, size_t count, void* self
 }
 
 int HttpRequest::WriteTrailer(curl_slist** trailers, void* self) {
-    const auto* request = static_cast<HttpRequest*>(self);
+    auto* request = static_cast<HttpRequest*>(self);
+    // The checksum covers the bytes as they were read: a file written to meanwhile may have mixed old and
+    // new bytes, so the body is cut off before its end and the service keeps none of it.
+    if (request->m_sourceCheck && !request->m_sourceCheck()) {
+        request->m_sourceFailed = true;
+        return CURL_TRAILERFUNC_ABORT;
+    }
     const std::string line =
         std::string("Upload-Checksum: ") + Checksum::kAlgorithm + " " + Checksum::Base64(request->m_crc);
     curl_slist* appended = curl_slist_append(*trailers, line.c_str());

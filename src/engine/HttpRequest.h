@@ -32,6 +32,8 @@ public:
     using BodySink = std::function<bool(const char* data, size_t size)>;
     // Body bytes sent so far in this request.
     using SendProgress = std::function<void(uint64_t sent)>;
+    // Whether the bytes just sent are still what the source holds; asked before a checksum trailer goes out.
+    using SourceCheck = std::function<bool()>;
 
     HttpRequest();
     ~HttpRequest();
@@ -45,6 +47,7 @@ public:
     // The same, sent chunked and followed by an Upload-Checksum trailer with the CRC-32C of the bytes sent.
     void SetFileBodyWithChecksumTrailer(const FileBody& body);
     void SetSendProgress(SendProgress progress) { m_progress = std::move(progress); }
+    void SetSourceCheck(SourceCheck check) { m_sourceCheck = std::move(check); }
     void SetSink(BodySink sink) { m_sink = std::move(sink); }
     // Called once the last header is added: hands the header list to the handle.
     CURL* Finish();
@@ -72,6 +75,7 @@ private:
     bool m_checksumTrailer = false;
     uint32_t m_crc = 0;  // of the body bytes sent, when they end with a checksum trailer
     SendProgress m_progress;
+    SourceCheck m_sourceCheck;
     BodySink m_sink;
     std::map<std::string, std::string> m_answerHeaders;
     CURLcode m_code = CURLE_OK;

@@ -123,6 +123,7 @@ TransferJob::Step UploadJob::SendData() {
     }
     m_request.SetSendProgress(
         [task = m_task, base = window.offset](uint64_t sent) { task->SetLiveProgress(base + sent); });
+    m_request.SetSourceCheck([this] { return SourceUnchanged(); });
     return Step::Send;
 }
 

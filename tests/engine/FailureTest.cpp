@@ -97,9 +97,16 @@ TEST_F(FailureTest, AFileChangedUnderARunningUploadFailsWith9156AndNeverJoinsThe
     auto task = StartUpload(*engine, file);
     ASSERT_TRUE(
         WaitFor([&] { return task->GetProgress() > UploadJob::kFirstChunkSize; }));  // the append has begun
-    std::ofstream(file, std::ios::binary | std::ios::app) << "more";
+    {
+        // Rewritten in place near its end, size unchanged: bytes the held request has yet to read.
+        std::fstream rewrite(file, std::ios::binary | std::ios::in | std::ios::out);
+        rewrite.seekp(-4, std::ios::end);
+        rewrite << "more";
+    }
     EXPECT_EQ(FailedCode(*task), OrvULD::ORV_ERROR_LOCAL_FILE);
     EXPECT_EQ(RemoteFileAttribute("changing.bin", "fileID"), "");
+    // The request that read old and new bytes was cut off before its checksum: none of it was kept.
+    EXPECT_EQ(task->GetProgress(), UploadJob::kFirstChunkSize);
     // Continuing cannot make it right either.
     EXPECT_EQ(task->ContUpload(), S_OK);
     EXPECT_EQ(FailedCode(*task), OrvULD::ORV_ERROR_LOCAL_FILE);
