@@ -101,10 +101,11 @@ TransferJob::Step UploadJob::Proceed() {
 }
 
 TransferJob::Step UploadJob::SendData() {
-    const Window window = WindowAt(m_work.offset);
+    const uint64_t offset = m_work.offset;
+    const uint64_t length = m_plan.LengthAt(offset, m_work.size);
     std::string checksum;  // empty: sent as a trailer
-    if (window.length > 0 && window.length <= kHeaderChecksumLimit) {
-        const auto digest = Checksum::Crc32cOfWindow(m_file.Fd(), window.offset, window.length);
+    if (length > 0 && length <= kHeaderChecksumLimit) {
+        const auto digest = Checksum::Crc32cOfWindow(m_file.Fd(), offset, length);
         if (!digest) {
             return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
         }
@@ -113,7 +114,7 @@ TransferJob::Step UploadJob::SendData() {
     if (!SourceUnchanged()) {
         return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
-    const HttpRequest::FileBody body{m_file.Fd(), window.offset, window.length};
+    const HttpRequest::FileBody body{m_file.Fd(), offset, length};
     if (m_work.uploadUrl.empty()) {
         m_phase = Phase::Creating;
         TusClient::Create(m_request, m_settings, m_work, body, checksum);
@@ -122,7 +123,9 @@ TransferJob::Step UploadJob::SendData() {
         TusClient::Append(m_request, m_settings, m_work.uploadUrl, body, checksum);
     }
     m_request.SetSendProgress(
-        [task = m_task, base = window.offset](uint64_t sent) { task->SetLiveProgress(base + sent); });
+        [task = m_task, base = offset](uint64_t sent) { task->SetLiveProgress(base + sent); });
+    m_sentLength = length;
+    m_sentAt = std::chrono::steady_clock::now();
     m_request.SetSourceCheck([this] { return SourceUnchanged(); });
     return Step::Send;
 }
@@ -132,6 +135,7 @@ TransferJob::Step UploadJob::OnCreated(HttpRequest& answer) {
     if (!answer.Ok() || location.empty()) {
         return FailChunk(answer);
     }
+    m_plan.Measured(m_sentLength, std::chrono::steady_clock::now() - m_sentAt);
     const uint64_t offset = TusClient::Offset(answer).value_or(0);
     const std::string url = ResolveLocation(location);
     const std::string fileId = answer.Header("x-nimbra-file-id");
@@ -187,6 +191,7 @@ TransferJob::Step UploadJob::OnAppended(HttpRequest& answer) {
         return FailChunk(answer);
     }
     m_conflicts = 0;
+    m_plan.Measured(m_sentLength, std::chrono::steady_clock::now() - m_sentAt);
     const std::string fileId = answer.Header("x-nimbra-file-id");
     m_work = Save([&](TaskRecord& r) {
         r.offset = *offset;
@@ -219,11 +224,6 @@ TransferJob::Step UploadJob::FailChunk(const HttpRequest& answer) {
         return Fail(OrvULD::ORV_ERROR_LOCAL_FILE);
     }
     return Fail(ServiceAnswer::ErrorCode(answer));
-}
-
-UploadJob::Window UploadJob::WindowAt(uint64_t offset) const {
-    const uint64_t end = std::min(m_work.size, offset + std::clamp(offset, kFirstChunkSize, kMaxChunkSize));
-    return {offset, end > offset ? end - offset : 0};
 }
 
 bool UploadJob::SourceUnchanged() const {

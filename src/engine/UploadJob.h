@@ -4,8 +4,10 @@
 // Every request body carries its CRC-32C: small ones in a header, computed in a pass before sending; large
 // ones in a trailer, computed while sending, so that their bytes are read only once.
 
+#include <chrono>
 #include <memory>
 
+#include "engine/ChunkPlan.h"
 #include "engine/LocalFile.h"
 #include "engine/TaskJob.h"
 
@@ -14,11 +16,6 @@ namespace nimbra::engine {
 class UploadJob final : public TaskJob {
 public:
     enum class Mode { Transfer, Confirm };
-    // The creation carries up to kFirstChunkSize bytes; every later request as many as are already confirmed,
-    // up to kMaxChunkSize. Small files go in one request, large ones in a few, and a failed request (whose
-    // bytes the server drops, as their checksum cannot be checked) costs at most one chunk.
-    static constexpr uint64_t kFirstChunkSize = 16ull << 20;
-    static constexpr uint64_t kMaxChunkSize = 256ull << 20;
     // Files up to this size go in one short request.
     static constexpr uint64_t kLightFileSize = 1ull << 20;
 
@@ -30,10 +27,6 @@ public:
 
 private:
     enum class Phase { Begin, Creating, Querying, SendingThumbnail, Appending };
-    struct Window {
-        uint64_t offset = 0;
-        uint64_t length = 0;
-    };
 
     Step Begin();
     Step OnCreated(HttpRequest& answer);
@@ -46,7 +39,6 @@ private:
     Step SendData();
     Step Finish();
     Step FailChunk(const HttpRequest& answer);
-    Window WindowAt(uint64_t offset) const;
     bool SourceUnchanged() const;
     std::string ResolveLocation(const std::string& location) const;
 
@@ -56,6 +48,9 @@ private:
     LocalFile m_file;
     LocalFile m_thumbnail;
     int m_conflicts = 0;
+    ChunkPlan m_plan;
+    uint64_t m_sentLength = 0;  // of the data request on the wire
+    std::chrono::steady_clock::time_point m_sentAt;
 };
 
 }  // namespace nimbra::engine

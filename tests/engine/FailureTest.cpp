@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "DiskServiceFixture.h"
-#include "engine/UploadJob.h"
+#include "engine/ChunkPlan.h"
 
 namespace nimbra::engine {
 namespace {
@@ -92,11 +92,11 @@ TEST_F(FailureTest, AVanishedFileFailsWith9156) {
 TEST_F(FailureTest, AFileChangedUnderARunningUploadFailsWith9156AndNeverJoinsTheCatalog) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("changing.bin");
-    WriteRandomFile(file, 2 * UploadJob::kFirstChunkSize + 5, 21);
+    WriteRandomFile(file, 2 * ChunkPlan::kFirstChunkSize + 5, 21);
     Fault("hangMs=800&pathPrefix=" + UploadPath() + "/&count=1");
     auto task = StartUpload(*engine, file);
     ASSERT_TRUE(
-        WaitFor([&] { return task->GetProgress() > UploadJob::kFirstChunkSize; }));  // the append has begun
+        WaitFor([&] { return task->GetProgress() > ChunkPlan::kFirstChunkSize; }));  // the append has begun
     {
         // Rewritten in place near its end, size unchanged: bytes the held request has yet to read.
         std::fstream rewrite(file, std::ios::binary | std::ios::in | std::ios::out);
@@ -106,7 +106,7 @@ TEST_F(FailureTest, AFileChangedUnderARunningUploadFailsWith9156AndNeverJoinsThe
     EXPECT_EQ(FailedCode(*task), OrvULD::ORV_ERROR_LOCAL_FILE);
     EXPECT_EQ(RemoteFileAttribute("changing.bin", "fileID"), "");
     // The request that read old and new bytes was cut off before its checksum: none of it was kept.
-    EXPECT_EQ(task->GetProgress(), UploadJob::kFirstChunkSize);
+    EXPECT_EQ(task->GetProgress(), ChunkPlan::kFirstChunkSize);
     // Continuing cannot make it right either.
     EXPECT_EQ(task->ContUpload(), S_OK);
     EXPECT_EQ(FailedCode(*task), OrvULD::ORV_ERROR_LOCAL_FILE);

@@ -8,6 +8,7 @@
 
 #include "TempDir.h"
 #include "engine/Checksum.h"
+#include "engine/ChunkPlan.h"
 #include "engine/Crc32c.h"
 #include "engine/ServiceAnswer.h"
 #include "engine/TusClient.h"
@@ -53,6 +54,29 @@ TEST(ChecksumTest, AFileWindowIsChecksummedAsItsBytesAndAShortFileIsRefused) {
     EXPECT_EQ(Checksum::Crc32cOfWindow(fd, 0, 0), 0u);
     EXPECT_FALSE(Checksum::Crc32cOfWindow(fd, 5, 10));  // the file ends before the window does
     std::fclose(in);
+}
+
+TEST(ChunkPlanTest, RequestsLastAboutTheChunkTimeAtTheMeasuredSpeedWithinTheLimits) {
+    using std::chrono::milliseconds;
+    constexpr uint64_t MiB = 1 << 20;
+    constexpr uint64_t GiB = 1ull << 30;
+    ChunkPlan plan;
+    EXPECT_EQ(plan.LengthAt(0, GiB), ChunkPlan::kFirstChunkSize);
+    EXPECT_EQ(plan.LengthAt(0, 100), 100u);
+    EXPECT_EQ(plan.LengthAt(GiB, GiB), 0u);
+    // Resumed without a measurement: as much as is confirmed, up to a limit.
+    EXPECT_EQ(plan.LengthAt(100 * MiB, 8 * GiB), 100 * MiB);
+    EXPECT_EQ(plan.LengthAt(GiB, 8 * GiB), ChunkPlan::kUnmeasuredChunkSize);
+    plan.Measured(100 << 10, milliseconds(1000));  // too short to tell a speed
+    EXPECT_EQ(plan.LengthAt(100 * MiB, 8 * GiB), 100 * MiB);
+
+    plan.Measured(16 * MiB, milliseconds(160));  // 100 MiB/s: two seconds of it
+    EXPECT_NEAR(static_cast<double>(plan.LengthAt(16 * MiB, 8 * GiB)), 200.0 * MiB, MiB);
+    plan.Measured(16 * MiB, milliseconds(60'000));  // a slow link keeps the first size
+    EXPECT_EQ(plan.LengthAt(100 * MiB, 8 * GiB), ChunkPlan::kFirstChunkSize);
+    plan.Measured(16 * MiB, milliseconds(1));  // a fast one gets few requests, within the limit and the file
+    EXPECT_EQ(plan.LengthAt(16 * MiB, 8 * GiB), ChunkPlan::kMaxChunkSize);
+    EXPECT_EQ(plan.LengthAt(16 * MiB, GiB), GiB - 16 * MiB);
 }
 
 TEST(TusClientTest, MetadataCarriesNameAndDescriptionInBase64AndSkipsEmptyFields) {

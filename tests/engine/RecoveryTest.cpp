@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "DiskServiceFixture.h"
-#include "engine/UploadJob.h"
+#include "engine/ChunkPlan.h"
 
 extern char** environ;
 
@@ -26,7 +26,7 @@ using OrvULD::ORV_SESSION_STATE_FAIL;
 using OrvULD::ORV_SESSION_STATE_SCCESS;
 using OrvULD::ORV_SESSION_STATE_SYNC_UPLOADED;
 
-constexpr uint64_t kChunk = UploadJob::kFirstChunkSize;
+constexpr uint64_t kChunk = ChunkPlan::kFirstChunkSize;
 
 class RecoveryTest : public DiskServiceFixture {
 protected:
@@ -109,8 +109,10 @@ TEST_F(RecoveryTest, ADroppedConnectionFailsWith8000AndSyncThenContinueSendOnlyW
 TEST_F(RecoveryTest, AServerRestartMidTransferFailsTheTaskAndContUploadFinishesItAfterwards) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("restart.bin");
-    const std::string bytes = WriteRandomFile(file, 2 * kChunk + 9, 13);
-    Fault("hangMs=1000&pathPrefix=" + UploadPath() + "/&count=1");
+    const std::string bytes = WriteRandomFile(file, 4 * kChunk + 9, 13);
+    // The creation is held too, so that the speed it shows sizes the next request to about two chunks:
+    // the stopping server finishes the request it holds, and bytes are left for one it no longer takes.
+    Fault("hangMs=1000&pathPrefix=" + UploadPath() + "&count=2");
     auto task = StartUpload(*engine, file);
     ASSERT_TRUE(WaitFor([&] { return task->GetProgress() > kChunk; }));  // the append has begun
     StopService();

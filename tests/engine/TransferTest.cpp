@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "DiskServiceFixture.h"
-#include "engine/UploadJob.h"
+#include "engine/ChunkPlan.h"
 
 namespace nimbra::engine {
 namespace {
@@ -15,7 +15,7 @@ using OrvULD::ORV_SESSION_STATE_PAUSE;
 using OrvULD::ORV_SESSION_STATE_SCCESS;
 
 // UTF-8 as the engine speaks it (this file's literals are compiled to the component's code page).
-constexpr uint64_t kChunk = UploadJob::kFirstChunkSize;
+constexpr uint64_t kChunk = ChunkPlan::kFirstChunkSize;
 constexpr const char* kDescription = "\xe6\x8f\x8f\xe8\xbf\xb0";
 
 class TransferTest : public DiskServiceFixture {};
