@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "engine/Crc32c.h"
+#include "io/Crc32c.h"
 
 namespace nimbra::engine {
 
@@ -27,7 +27,7 @@ std::optional<uint32_t> Checksum::Crc32cOfWindow(int fd, uint64_t offset, uint64
         if (got <= 0) {
             return std::nullopt;
         }
-        crc = Crc32c::Extend(crc, buffer.data(), static_cast<size_t>(got));
+        crc = io::Crc32c::Extend(crc, buffer.data(), static_cast<size_t>(got));
         done += static_cast<uint64_t>(got);
     }
     return crc;
@@ -40,7 +40,7 @@ std::string Checksum::Base64(std::string_view bytes) {
 }
 
 std::string Checksum::Base64(uint32_t crc) {
-    const auto bytes = Crc32c::Bytes(crc);
+    const auto bytes = io::Crc32c::Bytes(crc);
     return Base64(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 

@@ -93,7 +93,7 @@ bool DownloadJob::Append(const char* data, size_t size) {
     while (size > 0) {
         const size_t before = size;
         const bool full =
-            SequentialFile::FillBlock(m_block, m_written - m_block.size(), kBlockBytes, data, size);
+            io::SequentialFile::FillBlock(m_block, m_written - m_block.size(), kBlockBytes, data, size);
         m_written += before - size;
         if (full && !Submit()) {
             m_localFailed = true;
@@ -107,8 +107,8 @@ bool DownloadJob::Append(const char* data, size_t size) {
 bool DownloadJob::Submit() {
     // The disk gets its own thread, so that a slow one neither holds up the network nor other transfers.
     if (!m_writer) {
-        m_writer = std::make_unique<WriteBehind>(std::vector<WriteBehind::Stage>{
-            [this](const AlignedBlock& block) { return m_file->Write(block.data(), block.size()); }});
+        m_writer = std::make_unique<io::WriteBehind>(std::vector<io::WriteBehind::Stage>{
+            [this](const io::AlignedBlock& block) { return m_file->Write(block.data(), block.size()); }});
     }
     m_block = m_writer->Submit(std::move(m_block));
     return !m_writer->Failed();
@@ -199,7 +199,7 @@ void DownloadJob::CloseFile() {
         Flush();
     }
     m_file.reset();
-    m_block = AlignedBlock();
+    m_block = io::AlignedBlock();
     if (m_fd >= 0) {
         close(m_fd);
         m_fd = -1;

@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "engine/SequentialFile.h"
 #include "engine/TaskJob.h"
-#include "engine/WriteBehind.h"
+#include "io/SequentialFile.h"
+#include "io/WriteBehind.h"
 
 namespace nimbra::engine {
 
@@ -37,10 +37,10 @@ private:
 
     TaskRecord m_work;
     int m_fd = -1;
-    std::optional<SequentialFile> m_file;  // while the writer runs, only its thread touches this
-    std::unique_ptr<WriteBehind> m_writer;
-    AlignedBlock m_block;    // received bytes not yet in the file
-    uint64_t m_written = 0;  // bytes received: in the file, then in the block
+    std::optional<io::SequentialFile> m_file;  // while the writer runs, only its thread touches this
+    std::unique_ptr<io::WriteBehind> m_writer;
+    io::AlignedBlock m_block;  // received bytes not yet in the file
+    uint64_t m_written = 0;    // bytes received: in the file, then in the block
     uint64_t m_requestedFrom = 0;
     bool m_firstBody = true;
     bool m_localFailed = false;

@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "engine/Checksum.h"
-#include "engine/Crc32c.h"
+#include "io/Crc32c.h"
 
 namespace nimbra::engine {
 namespace {
@@ -143,8 +143,8 @@ size_t HttpRequest::ReadBody(char* buffer, size_t size, size_t count, void* self
     }
     request->m_sent += static_cast<uint64_t>(got);
     if (request->m_checksumTrailer) {
-        request->m_crc = Crc32c::Extend(request->m_crc, reinterpret_cast<const uint8_t*>(buffer),
-                                        static_cast<size_t>(got));
+        request->m_crc = io::Crc32c::Extend(request->m_crc, reinterpret_cast<const uint8_t*>(buffer),
+                                            static_cast<size_t>(got));
     }
     if (request->m_progress) {
         request->m_progress(request->m_sent);

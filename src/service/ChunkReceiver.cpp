@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "engine/Crc32c.h"
+#include "io/Crc32c.h"
 
 #include "service/Digest.h"
 #include "service/FaultInjector.h"
@@ -58,7 +58,7 @@ ChunkReceiver::Result ChunkReceiver::Receive(const httplib::Request& req, Reques
         if (checksum)
             checksum->Update(data, take);
         else if (mayHaveTrailer)
-            runningCrc = engine::Crc32c::Extend(runningCrc, reinterpret_cast<const uint8_t*>(data), take);
+            runningCrc = io::Crc32c::Extend(runningCrc, reinterpret_cast<const uint8_t*>(data), take);
         if (!writer.Append(data, take)) {
             writeFailed = true;
             return false;

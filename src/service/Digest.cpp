@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/Crc32c.h"
+#include "io/Crc32c.h"
 
 namespace nimbra::service {
 
@@ -90,7 +90,7 @@ std::optional<ChunkChecksum> ChunkChecksum::Parse(const std::string& header) {
 void ChunkChecksum::Update(const char* data, size_t size) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(data);
     if (auto* crc = std::get_if<Crc32cState>(&m_ctx))
-        crc->value = engine::Crc32c::Extend(crc->value, bytes, size);
+        crc->value = io::Crc32c::Extend(crc->value, bytes, size);
     else if (auto* sha = std::get_if<sha1_ctx>(&m_ctx))
         sha1_update(sha, size, bytes);
     else
@@ -98,7 +98,7 @@ void ChunkChecksum::Update(const char* data, size_t size) {
 }
 
 bool ChunkChecksum::MatchesCrc32c(uint32_t crc) const {
-    const auto bytes = engine::Crc32c::Bytes(crc);
+    const auto bytes = io::Crc32c::Bytes(crc);
     return IsCrc32c() && std::string(bytes.begin(), bytes.end()) == m_expected;
 }
 

@@ -35,7 +35,7 @@ bool UploadWriter::Append(const char* data, size_t size) {
         return false;
     while (size > 0) {
         const size_t before = size;
-        const bool full = engine::SequentialFile::FillBlock(
+        const bool full = io::SequentialFile::FillBlock(
             m_buffer, static_cast<uint64_t>(m_offset) - m_buffer.size(), kBufferBytes, data, size);
         m_offset += static_cast<int64_t>(before - size);
         if (full && !SubmitFull())
@@ -53,12 +53,12 @@ bool UploadWriter::SubmitFull() {
             m_buffer.clear();
             return written;
         }
-        m_behind = std::make_unique<engine::WriteBehind>(std::vector<engine::WriteBehind::Stage>{
-            [this](const Block& block) {
-                HashBlock(block);
-                return true;
-            },
-            [this](const Block& block) { return WriteBlock(block); }});
+        m_behind = std::make_unique<io::WriteBehind>(
+            std::vector<io::WriteBehind::Stage>{[this](const Block& block) {
+                                                    HashBlock(block);
+                                                    return true;
+                                                },
+                                                [this](const Block& block) { return WriteBlock(block); }});
     }
     m_buffer = m_behind->Submit(std::move(m_buffer));
     return !m_behind->Failed();

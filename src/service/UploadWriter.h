@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/SequentialFile.h"
-#include "engine/WriteBehind.h"
+#include "io/SequentialFile.h"
+#include "io/WriteBehind.h"
 #include "service/Digest.h"
 
 namespace nimbra::service {
@@ -37,7 +37,7 @@ public:
     const std::optional<FileSha1>& Hash() const { return m_hash; }
 
 private:
-    using Block = engine::WriteBehind::Block;
+    using Block = io::WriteBehind::Block;
 
     void HashBlock(const Block& block);
     // Writes one block at the end of what is in the file.
@@ -49,10 +49,10 @@ private:
     int m_fd = -1;
     int64_t m_startOffset;
     int64_t m_offset;
-    std::optional<engine::SequentialFile> m_file;  // while the workers run, only the writing one touches this
-    std::optional<FileSha1> m_hash;                // while the workers run, only the hashing one touches this
+    std::optional<io::SequentialFile> m_file;  // while the workers run, only the writing one touches this
+    std::optional<FileSha1> m_hash;            // while the workers run, only the hashing one touches this
     Block m_buffer;
-    std::unique_ptr<engine::WriteBehind> m_behind;
+    std::unique_ptr<io::WriteBehind> m_behind;
     std::atomic<bool> m_failed{false};  // set by the worker too
 };
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ServiceFixture.h"
-#include "engine/Crc32c.h"
+#include "io/Crc32c.h"
 #include "service/ChunkedDecoder.h"
 #include "service/Digest.h"
 
@@ -68,8 +68,8 @@ TEST(ChunkedDecoderTest, BrokenFramingIsRefusedAndARefusingSinkStops) {
 }
 
 std::string Crc32cBase64(const std::string& data) {
-    const auto bytes = engine::Crc32c::Bytes(
-        engine::Crc32c::Extend(0, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    const auto bytes =
+        io::Crc32c::Bytes(io::Crc32c::Extend(0, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
     return Base64Encode(std::string(bytes.begin(), bytes.end()));
 }
 

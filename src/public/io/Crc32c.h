@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace nimbra::engine {
+namespace nimbra::io {
 
 class Crc32c final {
 public:
@@ -16,4 +16,4 @@ public:
     static std::array<uint8_t, 4> Bytes(uint32_t crc);
 };
 
-}  // namespace nimbra::engine
+}  // namespace nimbra::io

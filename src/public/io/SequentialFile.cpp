@@ -1,4 +1,4 @@
-#include "engine/SequentialFile.h"
+#include "io/SequentialFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace nimbra::engine {
+namespace nimbra::io {
 namespace {
 
 // Bytes written through the cache start going to the disk this often, so that the sync when the file is
@@ -83,4 +83,4 @@ void SequentialFile::MoveTo(uint64_t offset) {
     m_offset = m_writebackFrom = offset;
 }
 
-}  // namespace nimbra::engine
+}  // namespace nimbra::io

@@ -1,8 +1,8 @@
-#include "engine/WriteBehind.h"
+#include "io/WriteBehind.h"
 
 #include <algorithm>
 
-namespace nimbra::engine {
+namespace nimbra::io {
 
 namespace {
 
@@ -77,4 +77,4 @@ void WriteBehind::Retire() {
     }
 }
 
-}  // namespace nimbra::engine
+}  // namespace nimbra::io

@@ -1,4 +1,4 @@
-#include "engine/Crc32c.h"
+#include "io/Crc32c.h"
 
 #include <cstring>
 #include <vector>
@@ -7,7 +7,7 @@
 #include <nmmintrin.h>
 #endif
 
-namespace nimbra::engine {
+namespace nimbra::io {
 namespace {
 
 constexpr uint32_t kPolynomial = 0x82F63B78;  // bit-reflected
@@ -136,4 +136,4 @@ std::array<uint8_t, 4> Crc32c::Bytes(uint32_t crc) {
             static_cast<uint8_t>(crc)};
 }
 
-}  // namespace nimbra::engine
+}  // namespace nimbra::io

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/SequentialFile.h"
+#include "io/SequentialFile.h"
 
-namespace nimbra::engine {
+namespace nimbra::io {
 
 // Hands full blocks to stages that each run on a thread of their own and see every block in the order
 // given, so that receiving the next block overlaps with hashing and with writing the previous ones. At most
@@ -50,4 +50,4 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-}  // namespace nimbra::engine
+}  // namespace nimbra::io

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-namespace nimbra::engine {
+namespace nimbra::io {
 
 // Memory on page boundaries, as direct writes require of their buffers.
 template <class T>
@@ -65,4 +65,4 @@ private:
     uint64_t m_writebackFrom;
 };
 
-}  // namespace nimbra::engine
+}  // namespace nimbra::io
