@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/ComBase.h"
+#include "platform/WinTypes.h"
 
 inline constexpr GUID IID_IUICUpload = {
     0x52641DEF, 0x0969, 0x4FDB, {0xB8, 0x8C, 0x16, 0x65, 0xF3, 0x8F, 0xC4, 0x07}};

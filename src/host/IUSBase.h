@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/HostTypes.h"
+#include "platform/WinTypes.h"
 
 #define NIMBRA_RESERVED_SLOT(n) \
     virtual void ReservedSlot##n() {}

@@ -1,7 +1,7 @@
 #pragma once
 // How the engine adapter reports new upload batches and downloads to the UI component.
 
-#include "host/HostTypes.h"
+#include "platform/WinTypes.h"
 
 // Report event ids.
 inline constexpr long UIP_EVENT_UPLOADING_TEXT = 0;

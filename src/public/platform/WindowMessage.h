@@ -9,7 +9,7 @@
 #include <functional>
 #include <map>
 
-#include "host/HostTypes.h"
+#include "platform/WinTypes.h"
 
 class QObject;
 

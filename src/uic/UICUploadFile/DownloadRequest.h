@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HostTypes.h"
+#include "platform/WinTypes.h"
 
 class CUICTransmitDlg;
 

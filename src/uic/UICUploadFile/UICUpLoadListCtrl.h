@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HostTypes.h"
+#include "platform/WinTypes.h"
 
 inline constexpr unsigned WM_LIST_CELL_NOTIFY = 0x608;
 inline constexpr int LIST_BUTTON_ID = 0x102B;

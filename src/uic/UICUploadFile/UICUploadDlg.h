@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "function/ResizableDialog.h"
-#include "host/HostTypes.h"
 #include "platform/WinBase.h"
+#include "platform/WinTypes.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/CatalogDocument.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/HostTypes.h"
 #include "host/UIUploadDefine.h"
+#include "platform/WinTypes.h"
 
 // Amount done and state of one upload task (the two fields callers read).
 struct tagUploadProgress {
