@@ -32,7 +32,7 @@
 #include "platform/ComBase.h"
 #include "service/DiskService.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 

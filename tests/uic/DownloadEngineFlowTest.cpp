@@ -17,10 +17,10 @@
 #include "TestHost.h"
 #include "function/UIClassFactory.h"
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace fs = std::filesystem;
 

@@ -19,9 +19,9 @@
 #include "platform/Services.h"
 #include "uic/UICUploadFile/DownloadNames.h"
 #include "uic/UICUploadFile/DownloadRequest.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "function/UIClassFactory.h"
 #include "host/HostIds.h"
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 

@@ -23,13 +23,13 @@
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
 #include "uic/UICUploadFile/FolderScan.h"
-#include "uic/UICUploadFile/Resource.h"
-#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/frame/Resource.h"
+#include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 
 #include "function/UIClassFactory.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 class MockUIPUpload : public IUIPUpload {

@@ -9,7 +9,7 @@
 #include "platform/AppProfile.h"
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/UICProgressDlg.h"
 
 namespace {

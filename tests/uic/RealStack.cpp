@@ -11,7 +11,7 @@
 #include "function/UIClassFactory.h"
 #include "platform/CodePage.h"
 #include "platform/Services.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 

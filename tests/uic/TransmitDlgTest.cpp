@@ -27,12 +27,12 @@
 #include "platform/ScriptedSound.h"
 #include "platform/Services.h"
 #include "platform/WindowMessage.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/SkinControlPanel.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace {
 

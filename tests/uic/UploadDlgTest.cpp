@@ -24,11 +24,11 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/SkinSplitterCtrl.h"
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICProgressDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
 #include "xml/XML.h"
 

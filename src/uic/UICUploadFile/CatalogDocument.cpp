@@ -4,7 +4,7 @@
 
 #include "function/ToolsHelp.h"
 #include "log/LogMacros.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "xml/XML.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "log/LogMacros.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "xml/XML.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/frame/SizeFormat.h"
 
 double ComputePercent(uint64_t bytesDone, uint64_t totalSize) {
     if (totalSize == 0) {

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "function/ToolsHelp.h"
-#include "uic/UICUploadFile/LangFormat.h"
+#include "uic/UICUploadFile/frame/LangFormat.h"
 
 std::string FormatCount(const std::string& format, long value) {
     return FormatLangText(format, {std::to_string(value)});

@@ -7,7 +7,7 @@
 #include "function/DialogItem.h"
 #include "function/ToolsHelp.h"
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/UICComboEdit.h"
 #include "uic/UICUploadFile/UICTreeDropList.h"
 

@@ -9,7 +9,7 @@
 #include "platform/Services.h"
 #include "platform/Skin.h"
 #include "ui_10025.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 
 namespace {
 

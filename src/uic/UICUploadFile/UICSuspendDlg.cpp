@@ -12,9 +12,9 @@
 #include "platform/Services.h"
 #include "platform/Skin.h"
 #include "ui_10027.h"
-#include "uic/UICUploadFile/Resource.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 CUICSuspendDlg::CUICSuspendDlg(QWidget* parent)
     : CResizableDialog(IDD_DIALOG_SUSPEND, parent), m_ui(std::make_unique<Ui::SuspendDlgForm>()) {

@@ -22,15 +22,15 @@
 #include "platform/Sound.h"
 #include "ui_10026.h"
 #include "uic/UICUploadFile/Miniature.h"
-#include "uic/UICUploadFile/Resource.h"
-#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/frame/Resource.h"
+#include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/SkinControlPanel.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
 #include "uic/UICUploadFile/TransferSort.h"
 #include "uic/UICUploadFile/TransferText.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 // Resources of a static library join the application only when asked for by name.

@@ -8,8 +8,8 @@
 
 #include "function/ToolsHelp.h"
 #include "log/LogMacros.h"
-#include "uic/UICUploadFile/Resource.h"
-#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/frame/Resource.h"
+#include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
 #include "uic/UICUploadFile/TransferText.h"

@@ -5,7 +5,7 @@
 #include "TestHost.h"
 #include "function/ToolsHelp.h"
 #include "function/UIClassFactory.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "xml/XML.h"
 

@@ -7,7 +7,7 @@
 #include "host/HostIds.h"
 #include "host/IUICUpload.h"
 #include "log/LogMacros.h"
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/LangFormat.h"
+#include "uic/UICUploadFile/frame/LangFormat.h"
 
 std::string FormatLangText(const std::string& format, const std::vector<std::string>& args) {
     std::string text;

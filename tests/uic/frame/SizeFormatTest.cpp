@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/frame/SizeFormat.h"
 
 namespace {
 

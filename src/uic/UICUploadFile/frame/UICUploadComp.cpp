@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICUploadComp.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 #include <QCoreApplication>
 #include <QScreen>
@@ -16,7 +16,7 @@
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uic/UICUploadFile/UICUploadDlg.h"
-#include "uic/UICUploadFile/WaitCursor.h"
+#include "uic/UICUploadFile/frame/WaitCursor.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "uip/UIPUpload/UIPUploadComp.h"
 #include "xml/XML.h"

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/SizeFormat.h"
+#include "uic/UICUploadFile/frame/SizeFormat.h"
 
 #include <cstdio>
 
