@@ -23,7 +23,7 @@
 #include "host/HostIds.h"
 #include "platform/CodePage.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
-#include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 namespace fs = std::filesystem;

@@ -10,7 +10,7 @@
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
-#include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "xml/XML.h"
 

@@ -10,7 +10,7 @@
 
 #include "log/LogMacros.h"
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/ContentType.h"
+#include "uic/UICUploadFile/upload/ContentType.h"
 #include "uic/UICUploadFile/ThumbnailMaker.h"
 
 namespace fs = std::filesystem;

@@ -15,7 +15,7 @@
 #include "uic/UICUploadFile/DownloadRequest.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
-#include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "uip/UIPUpload/UIPUploadComp.h"

@@ -18,7 +18,7 @@
 #include "uic/UICUploadFile/FolderUpload.h"
 #include "uic/UICUploadFile/Miniature.h"
 #include "uic/UICUploadFile/UICUpLoadListCtrl.h"
-#include "uic/UICUploadFile/UploadRules.h"
+#include "uic/UICUploadFile/upload/UploadRules.h"
 
 class CSkinSplitterCtrl;
 class CUICComboTreeCtrl;

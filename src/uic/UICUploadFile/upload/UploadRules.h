@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "uic/UICUploadFile/UploadRow.h"
+#include "uic/UICUploadFile/upload/UploadRow.h"
 
 struct RuleVerdict {
     enum class Kind {

@@ -1,11 +1,11 @@
-#include "uic/UICUploadFile/UploadRules.h"
+#include "uic/UICUploadFile/upload/UploadRules.h"
 
 #include <gtest/gtest.h>
 
 #include "TestHostCore.h"
 #include "UploadTestTexts.h"
 #include "function/ToolsHelp.h"
-#include "uic/UICUploadFile/ContentType.h"
+#include "uic/UICUploadFile/upload/ContentType.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/ContentType.h"
+#include "uic/UICUploadFile/upload/ContentType.h"
 
 #include <QMimeDatabase>
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UploadRules.h"
+#include "uic/UICUploadFile/upload/UploadRules.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -29,7 +29,7 @@
 #include "uic/UICUploadFile/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICProgressDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
-#include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "xml/XML.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICUploadDlg.h"
+#include "uic/UICUploadFile/upload/UICUploadDlg.h"
 
 #include <QApplication>
 #include <QFileIconProvider>
