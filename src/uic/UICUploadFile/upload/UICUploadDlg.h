@@ -14,7 +14,7 @@
 #include "platform/WinTypes.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
-#include "uic/UICUploadFile/CatalogDocument.h"
+#include "uic/UICUploadFile/catalog/CatalogDocument.h"
 #include "uic/UICUploadFile/FolderUpload.h"
 #include "uic/UICUploadFile/Miniature.h"
 #include "uic/UICUploadFile/UICUpLoadListCtrl.h"

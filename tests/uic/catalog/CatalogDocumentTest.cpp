@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/CatalogDocument.h"
+#include "uic/UICUploadFile/catalog/CatalogDocument.h"
 
 #include <gtest/gtest.h>
 
