@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/Miniature.h"
-#include "uic/UICUploadFile/ThumbnailMaker.h"
+#include "uic/UICUploadFile/thumbnail/Miniature.h"
+#include "uic/UICUploadFile/thumbnail/ThumbnailMaker.h"
 
 extern char** environ;
 

@@ -21,7 +21,7 @@
 #include "platform/Skin.h"
 #include "platform/Sound.h"
 #include "ui_10026.h"
-#include "uic/UICUploadFile/Miniature.h"
+#include "uic/UICUploadFile/thumbnail/Miniature.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/SkinControlPanel.h"

@@ -16,7 +16,7 @@
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/catalog/CatalogDocument.h"
 #include "uic/UICUploadFile/FolderUpload.h"
-#include "uic/UICUploadFile/Miniature.h"
+#include "uic/UICUploadFile/thumbnail/Miniature.h"
 #include "uic/UICUploadFile/UICUpLoadListCtrl.h"
 #include "uic/UICUploadFile/upload/UploadRules.h"
 

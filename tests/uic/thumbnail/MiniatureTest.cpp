@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/Miniature.h"
+#include "uic/UICUploadFile/thumbnail/Miniature.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/ThumbnailMaker.h"
+#include "uic/UICUploadFile/thumbnail/ThumbnailMaker.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/Miniature.h"
+#include "uic/UICUploadFile/thumbnail/Miniature.h"
 
 #include <QImageReader>
 #include <algorithm>
@@ -11,7 +11,7 @@
 #include "log/LogMacros.h"
 #include "platform/CodePage.h"
 #include "uic/UICUploadFile/upload/ContentType.h"
-#include "uic/UICUploadFile/ThumbnailMaker.h"
+#include "uic/UICUploadFile/thumbnail/ThumbnailMaker.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/ThumbnailMaker.h"
+#include "uic/UICUploadFile/thumbnail/ThumbnailMaker.h"
 
 #include <vips/vips.h>
 
