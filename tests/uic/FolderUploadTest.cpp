@@ -27,7 +27,7 @@
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
-#include "uic/UICUploadFile/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"

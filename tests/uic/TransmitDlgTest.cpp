@@ -28,7 +28,7 @@
 #include "platform/Services.h"
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/SkinControlPanel.h"
+#include "uic/UICUploadFile/controls/SkinControlPanel.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/UICSuspendDlg.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"

@@ -24,7 +24,7 @@
 #include "uic/UICUploadFile/thumbnail/Miniature.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
-#include "uic/UICUploadFile/SkinControlPanel.h"
+#include "uic/UICUploadFile/controls/SkinControlPanel.h"
 #include "uic/UICUploadFile/TransferListModel.h"
 #include "uic/UICUploadFile/TransferProgress.h"
 #include "uic/UICUploadFile/TransferSort.h"

@@ -25,7 +25,7 @@
 #include "platform/CodePage.h"
 #include "platform/ComBase.h"
 #include "service/DiskService.h"
-#include "uic/UICUploadFile/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"

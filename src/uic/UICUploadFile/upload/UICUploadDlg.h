@@ -17,7 +17,7 @@
 #include "uic/UICUploadFile/catalog/CatalogDocument.h"
 #include "uic/UICUploadFile/FolderUpload.h"
 #include "uic/UICUploadFile/thumbnail/Miniature.h"
-#include "uic/UICUploadFile/UICUpLoadListCtrl.h"
+#include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
 #include "uic/UICUploadFile/upload/UploadRules.h"
 
 class CSkinSplitterCtrl;

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICComboEdit.h"
+#include "uic/UICUploadFile/controls/UICComboEdit.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 
 #include <QHBoxLayout>
 #include <QScreen>
@@ -8,8 +8,8 @@
 #include "function/ToolsHelp.h"
 #include "platform/CodePage.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/UICComboEdit.h"
-#include "uic/UICUploadFile/UICTreeDropList.h"
+#include "uic/UICUploadFile/controls/UICComboEdit.h"
+#include "uic/UICUploadFile/controls/UICTreeDropList.h"
 
 namespace {
 

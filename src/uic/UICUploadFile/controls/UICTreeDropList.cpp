@@ -1,8 +1,8 @@
-#include "uic/UICUploadFile/UICTreeDropList.h"
+#include "uic/UICUploadFile/controls/UICTreeDropList.h"
 
 #include <QKeyEvent>
 
-#include "uic/UICUploadFile/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 
 CUICTreeDropList::CUICTreeDropList(CUICComboTreeCtrl* combo) : QTreeWidget(combo), m_pCombo(combo) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

@@ -8,10 +8,10 @@
 #include "function/DialogItem.h"
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/UICComboEdit.h"
-#include "uic/UICUploadFile/UICComboTreeCtrl.h"
-#include "uic/UICUploadFile/UICTreeDropList.h"
-#include "uic/UICUploadFile/UICUpLoadListCtrl.h"
+#include "uic/UICUploadFile/controls/UICComboEdit.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
+#include "uic/UICUploadFile/controls/UICTreeDropList.h"
+#include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/SkinControlPanel.h"
+#include "uic/UICUploadFile/controls/SkinControlPanel.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

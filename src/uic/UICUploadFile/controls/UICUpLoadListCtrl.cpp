@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICUpLoadListCtrl.h"
+#include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
 
 #include <QMouseEvent>
 #include <QPainter>

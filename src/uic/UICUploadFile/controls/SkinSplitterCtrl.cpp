@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/SkinSplitterCtrl.h"
+#include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
 
 #include <QMouseEvent>
 #include <QPainter>

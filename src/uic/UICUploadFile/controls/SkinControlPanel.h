@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "uic/UICUploadFile/SkinSplitterCtrl.h"
+#include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
 
 class QAbstractButton;
 class QBoxLayout;
