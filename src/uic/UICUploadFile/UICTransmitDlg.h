@@ -14,7 +14,7 @@
 #include "platform/WinBase.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
-#include "uic/UICUploadFile/CatalogTask.h"
+#include "uic/UICUploadFile/folder/CatalogTask.h"
 
 class CSkinControlPanel;
 class CTransferListModel;

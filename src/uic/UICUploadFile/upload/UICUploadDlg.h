@@ -15,7 +15,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/catalog/CatalogDocument.h"
-#include "uic/UICUploadFile/FolderUpload.h"
+#include "uic/UICUploadFile/folder/FolderUpload.h"
 #include "uic/UICUploadFile/thumbnail/Miniature.h"
 #include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
 #include "uic/UICUploadFile/upload/UploadRules.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "host/UIUploadDefine.h"
-#include "uic/UICUploadFile/CatalogTask.h"
-#include "uic/UICUploadFile/FolderScan.h"
+#include "uic/UICUploadFile/folder/CatalogTask.h"
+#include "uic/UICUploadFile/folder/FolderScan.h"
 
 class CCatalogDocument;
 class CUICTransmitDlg;

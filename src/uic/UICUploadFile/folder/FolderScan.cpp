@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/FolderScan.h"
+#include "uic/UICUploadFile/folder/FolderScan.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -22,7 +22,7 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
-#include "uic/UICUploadFile/FolderScan.h"
+#include "uic/UICUploadFile/folder/FolderScan.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/TransferListModel.h"

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/FolderUpload.h"
+#include "uic/UICUploadFile/folder/FolderUpload.h"
 
 #include <algorithm>
 #include <cstdlib>
