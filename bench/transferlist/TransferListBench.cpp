@@ -31,7 +31,7 @@
 #include "platform/CodePage.h"
 #include "platform/ComBase.h"
 #include "service/DiskService.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/IUIPUpload.h"

@@ -20,7 +20,7 @@
 #include "uic/UICUploadFile/DownloadNames.h"
 #include "uic/UICUploadFile/DownloadRequest.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "uic/UICUploadFile/DownloadNames.h"
 #include "uic/UICUploadFile/frame/LangFormat.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "xml/XML.h"
 

@@ -26,7 +26,7 @@
 #include "platform/ComBase.h"
 #include "service/DiskService.h"
 #include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "uip/UIPUpload/EngineActivation.h"

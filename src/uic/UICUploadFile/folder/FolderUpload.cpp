@@ -8,7 +8,7 @@
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/WindowTimers.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"

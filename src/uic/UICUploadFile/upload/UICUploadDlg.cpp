@@ -29,7 +29,7 @@
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
 #include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
-#include "uic/UICUploadFile/UICProgressDlg.h"
+#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
 #include "uip/UIPUpload/IUIPUpload.h"

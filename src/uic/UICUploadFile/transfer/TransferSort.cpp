@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/TransferSort.h"
+#include "uic/UICUploadFile/transfer/TransferSort.h"
 
 #include <algorithm>
 #include <cstdlib>

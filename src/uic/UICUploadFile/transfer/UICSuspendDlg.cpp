@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICSuspendDlg.h"
+#include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -13,7 +13,7 @@
 #include "platform/Skin.h"
 #include "ui_10027.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 CUICSuspendDlg::CUICSuspendDlg(QWidget* parent)

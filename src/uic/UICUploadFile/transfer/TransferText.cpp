@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/TransferText.h"
+#include "uic/UICUploadFile/transfer/TransferText.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "uic/UICUploadFile/TransferProgress.h"
+#include "uic/UICUploadFile/transfer/TransferProgress.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICProgressDlg.h"
+#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 
 #include <QProgressBar>
 

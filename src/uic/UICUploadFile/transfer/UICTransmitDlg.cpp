@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -25,11 +25,11 @@
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/controls/SkinControlPanel.h"
-#include "uic/UICUploadFile/TransferListModel.h"
-#include "uic/UICUploadFile/TransferProgress.h"
-#include "uic/UICUploadFile/TransferSort.h"
-#include "uic/UICUploadFile/TransferText.h"
-#include "uic/UICUploadFile/UICSuspendDlg.h"
+#include "uic/UICUploadFile/transfer/TransferListModel.h"
+#include "uic/UICUploadFile/transfer/TransferProgress.h"
+#include "uic/UICUploadFile/transfer/TransferSort.h"
+#include "uic/UICUploadFile/transfer/TransferText.h"
+#include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 

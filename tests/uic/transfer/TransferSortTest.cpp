@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "uic/UICUploadFile/TransferSort.h"
+#include "uic/UICUploadFile/transfer/TransferSort.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "log/LogMacros.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
-#include "uic/UICUploadFile/TransferListModel.h"
-#include "uic/UICUploadFile/TransferProgress.h"
-#include "uic/UICUploadFile/TransferText.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/TransferListModel.h"
+#include "uic/UICUploadFile/transfer/TransferProgress.h"
+#include "uic/UICUploadFile/transfer/TransferText.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/TransferProgress.h"
+#include "uic/UICUploadFile/transfer/TransferProgress.h"
 
 #include <cstdio>
 

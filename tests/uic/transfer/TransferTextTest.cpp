@@ -2,7 +2,7 @@
 
 #include "TestHostCore.h"
 #include "function/ToolsHelp.h"
-#include "uic/UICUploadFile/TransferText.h"
+#include "uic/UICUploadFile/transfer/TransferText.h"
 
 namespace {
 

@@ -29,9 +29,9 @@
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/controls/SkinControlPanel.h"
-#include "uic/UICUploadFile/TransferListModel.h"
-#include "uic/UICUploadFile/UICSuspendDlg.h"
-#include "uic/UICUploadFile/UICTransmitDlg.h"
+#include "uic/UICUploadFile/transfer/TransferListModel.h"
+#include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/TransferListModel.h"
+#include "uic/UICUploadFile/transfer/TransferListModel.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/UICProgressDlg.h"
+#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 
 namespace {
 
