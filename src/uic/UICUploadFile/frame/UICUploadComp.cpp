@@ -12,7 +12,7 @@
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/WindowMessage.h"
-#include "uic/UICUploadFile/DownloadRequest.h"
+#include "uic/UICUploadFile/download/DownloadRequest.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"

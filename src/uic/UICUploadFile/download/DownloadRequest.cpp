@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/DownloadRequest.h"
+#include "uic/UICUploadFile/download/DownloadRequest.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,7 +12,7 @@
 #include "platform/PrivateProfile.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
-#include "uic/UICUploadFile/DownloadNames.h"
+#include "uic/UICUploadFile/download/DownloadNames.h"
 #include "uic/UICUploadFile/frame/LangFormat.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"

@@ -1,4 +1,4 @@
-#include "uic/UICUploadFile/DownloadNames.h"
+#include "uic/UICUploadFile/download/DownloadNames.h"
 
 #include "platform/CodePage.h"
 
