@@ -31,8 +31,8 @@
 #include "platform/CodePage.h"
 #include "platform/ComBase.h"
 #include "service/DiskService.h"
-#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 

@@ -7,11 +7,11 @@
 
 #include "function/DialogItem.h"
 #include "platform/WindowMessage.h"
-#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/controls/UICComboEdit.h"
 #include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/controls/UICTreeDropList.h"
 #include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 
 namespace {
 

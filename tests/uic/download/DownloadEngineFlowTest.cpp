@@ -18,9 +18,9 @@
 #include "function/UIClassFactory.h"
 #include "platform/CodePage.h"
 #include "uic/UICUploadFile/frame/Resource.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/transfer/TransferListModel.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
-#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace fs = std::filesystem;
 

@@ -20,8 +20,8 @@
 #include "uic/UICUploadFile/download/DownloadNames.h"
 #include "uic/UICUploadFile/download/DownloadRequest.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 
 namespace {
 

@@ -22,14 +22,14 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/folder/FolderScan.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/transfer/TransferListModel.h"
 #include "uic/UICUploadFile/transfer/TransferProgress.h"
-#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
-#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
 
 namespace fs = std::filesystem;

@@ -27,12 +27,12 @@
 #include "platform/ScriptedSound.h"
 #include "platform/Services.h"
 #include "platform/WindowMessage.h"
-#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/controls/SkinControlPanel.h"
+#include "uic/UICUploadFile/frame/Resource.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/transfer/TransferListModel.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
-#include "uic/UICUploadFile/frame/UICUploadComp.h"
 
 namespace {
 

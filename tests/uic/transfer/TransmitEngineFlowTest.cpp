@@ -29,9 +29,9 @@
 #include "platform/Services.h"
 #include "service/DiskService.h"
 #include "uic/UICUploadFile/frame/Resource.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/transfer/TransferListModel.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
-#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/EngineActivation.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 

@@ -24,11 +24,11 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/ScriptedSkin.h"
 #include "platform/Services.h"
-#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
 #include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
-#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
+#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "xml/XML.h"
 

@@ -7,9 +7,9 @@
 #include "function/DialogItem.h"
 #include "function/ToolsHelp.h"
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/controls/UICComboEdit.h"
 #include "uic/UICUploadFile/controls/UICTreeDropList.h"
+#include "uic/UICUploadFile/frame/Resource.h"
 
 namespace {
 

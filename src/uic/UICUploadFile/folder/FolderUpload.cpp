@@ -4,13 +4,9 @@
 #include <cstdlib>
 
 #include "function/ToolsHelp.h"
-#include "function/UIClassFactory.h"
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/WindowTimers.h"
-#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
-#include "uic/UICUploadFile/frame/UICUploadComp.h"
-#include "uic/UICUploadFile/upload/UICUploadDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 #include "xml/XML.h"
 
@@ -31,8 +27,8 @@ std::string NetPathOf(const tagCatalogTask& task, const std::string& folder) {
 
 }  // namespace
 
-CFolderUpload::CFolderUpload(CUICUploadDlg& dialog, WindowTimers& timers)
-    : m_dialog(dialog), m_timers(timers) {}
+CFolderUpload::CFolderUpload(IFolderUploadSite& site, WindowTimers& timers)
+    : m_site(site), m_timers(timers) {}
 
 void CFolderUpload::AddSize(uint64_t bytes, const std::string& path) {
     m_vecSizes.push_back({bytes, path});
@@ -46,8 +42,8 @@ uint64_t CFolderUpload::SizeOf(const std::string& path) const {
 
 void CFolderUpload::AddTask(tagCatalogTask task) {
     // Folders deleted in the transfer list since the last tick go first: the new task may share a path.
-    CUICTransmitDlg* transmit = m_dialog.GetTransmitDlg();
-    IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
+    IFolderTransferList* transmit = m_site.FolderTransferList();
+    IUIPUpload* adapter = m_site.UploadAdapter();
     if (transmit && adapter) {
         ApplyRemovals(transmit, *adapter);
     }
@@ -64,12 +60,10 @@ void CFolderUpload::AddTask(tagCatalogTask task) {
 
 void CFolderUpload::Start() {
     static const char* const kName = "CUICUploadDlg::StartCatalog";
-    if (CUICUploadComp* component = CreateUIInstance<CUICUploadComp>()) {
-        component->ShowTransmit(1);
-    } else {
+    if (!m_site.ShowTransferList()) {
         LOG_NULL(kName, "pUICUpload");
     }
-    if (CUICTransmitDlg* transmit = m_dialog.GetTransmitDlg()) {
+    if (IFolderTransferList* transmit = m_site.FolderTransferList()) {
         transmit->CreatCatalogRun(m_vecTasks);
     } else {
         LOG_NULL(kName, "m_pDlgTransmit");
@@ -83,12 +77,12 @@ tagCatalogTask& CFolderUpload::Current() {
 
 void CFolderUpload::TUploadCatalog() {
     static const char* const kName = "CUICUploadDlg::TUploadCatalog";
-    CUICTransmitDlg* transmit = m_dialog.GetTransmitDlg();
+    IFolderTransferList* transmit = m_site.FolderTransferList();
     if (!transmit) {
         LOG_NULL(kName, "m_pDlgTransmit");
         return;
     }
-    IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
+    IUIPUpload* adapter = m_site.UploadAdapter();
     if (!adapter) {
         LOG_NULL(kName, "pIUIPUpload");
         return;
@@ -108,7 +102,7 @@ void CFolderUpload::TUploadCatalog() {
     Advance(transmit);
 }
 
-void CFolderUpload::ApplyRemovals(CUICTransmitDlg* transmit, IUIPUpload& adapter) {
+void CFolderUpload::ApplyRemovals(IFolderTransferList* transmit, IUIPUpload& adapter) {
     bool removed = false;
     bool currentRemoved = false;
     transmit->GetCatalogResult(removed, currentRemoved);
@@ -144,7 +138,7 @@ void CFolderUpload::ApplyRemovals(CUICTransmitDlg* transmit, IUIPUpload& adapter
     transmit->CreatCatalogRun(m_vecTasks);
 }
 
-void CFolderUpload::PickTask(CUICTransmitDlg* transmit) {
+void CFolderUpload::PickTask(IFolderTransferList* transmit) {
     tagCatalogTask& task = m_vecTasks[m_nCurTask++];
     task.nState = TASK_RUNNING;
     m_bTaskActive = true;
@@ -162,15 +156,15 @@ void CFolderUpload::PickTask(CUICTransmitDlg* transmit) {
     execuTask();
 }
 
-void CFolderUpload::FinishAll(CUICTransmitDlg* transmit) {
+void CFolderUpload::FinishAll(IFolderTransferList* transmit) {
     transmit->SetCatalogTask(m_vecTasks, m_nCurTask, m_vecSizes);
     transmit->SetCurTaskID(0);
     transmit->SetCatalogTimer(false);
     m_timers.KillTimer(TIMER_UPLOAD_CATALOG);
-    m_dialog.NotifyFlashRefresh();
+    m_site.RefreshNetDisk();
 }
 
-void CFolderUpload::FollowFile(IUIPUpload& adapter, CUICTransmitDlg* transmit) {
+void CFolderUpload::FollowFile(IUIPUpload& adapter, IFolderTransferList* transmit) {
     tagUploadProgress progress;
     if (m_nFileTaskID == 0 || adapter.GetProgress(m_nFileTaskID, progress) == -1) {
         return;
@@ -184,7 +178,7 @@ void CFolderUpload::FollowFile(IUIPUpload& adapter, CUICTransmitDlg* transmit) {
     }
 }
 
-void CFolderUpload::Advance(CUICTransmitDlg* transmit) {
+void CFolderUpload::Advance(IFolderTransferList* transmit) {
     while (m_bTaskActive && !m_bAwaitingAnswer && m_nFileTaskID == 0) {
         if (m_nFile < m_vecFiles.size()) {
             if (!CatalogUploadFile()) {
@@ -224,7 +218,7 @@ void CFolderUpload::execuTask() {
     xml.AddChildElem("parent", parentId);
     m_bAwaitingAnswer = true;
     m_nWaitedTicks = 0;
-    IUICNetDisk* netDisk = GetHostInterface<IUICNetDisk>(IID_IUICNetDisk);
+    IUICNetDisk* netDisk = m_site.NetDiskPage();
     if (!netDisk) {
         LOG_NULL(kName, "pIUICNetDisk");
         return;
@@ -269,12 +263,12 @@ void CFolderUpload::SkipSubFolder(const char* why) {
 
 bool CFolderUpload::CatalogUploadFile() {
     static const char* const kName = "CUICUploadDlg::CatalogUploadFile";
-    IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
+    IUIPUpload* adapter = m_site.UploadAdapter();
     if (!adapter) {
         LOG_NULL(kName, "pIUIPUpload");
         return false;
     }
-    if (!CreateUIInstance<CUICUploadComp>()) {
+    if (!m_site.HasComponent()) {
         LOG_NULL(kName, "pUICUpload");
         return false;
     }
@@ -301,7 +295,7 @@ bool CFolderUpload::stepUpLoadCatalogFiles(IUIPUpload& adapter, UploadFileList& 
         LOG_NULL(kName, "pIUICLogin");
         return false;
     }
-    tagUploadInfo info = m_dialog.Catalog().Server();
+    tagUploadInfo info = m_site.UploadServer();
     info.strSSOKey = login->GetLoginString();
     info.strTargetCatalogID = m_strRemoteID;
     info.strNewCatalogName.clear();
@@ -316,7 +310,7 @@ bool CFolderUpload::stepUpLoadCatalogFiles(IUIPUpload& adapter, UploadFileList& 
     return true;
 }
 
-void CFolderUpload::EndTask(CUICTransmitDlg* transmit) {
+void CFolderUpload::EndTask(IFolderTransferList* transmit) {
     tagCatalogTask& task = Current();
     task.nState = m_bTaskFailed ? TASK_FAILED : TASK_FINISHED;
     if (m_bTaskFailed) {
@@ -326,7 +320,7 @@ void CFolderUpload::EndTask(CUICTransmitDlg* transmit) {
     transmit->SetCatalogTask(m_vecTasks, m_nCurTask, m_vecSizes);
 }
 
-void CFolderUpload::StopTask(CUICTransmitDlg* transmit) {
+void CFolderUpload::StopTask(IFolderTransferList* transmit) {
     m_bTaskActive = false;
     m_bAwaitingAnswer = false;
     m_nFileTaskID = 0;

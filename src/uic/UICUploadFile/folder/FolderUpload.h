@@ -16,10 +16,8 @@
 #include "host/UIUploadDefine.h"
 #include "uic/UICUploadFile/folder/CatalogTask.h"
 #include "uic/UICUploadFile/folder/FolderScan.h"
+#include "uic/UICUploadFile/folder/FolderUploadSite.h"
 
-class CCatalogDocument;
-class CUICTransmitDlg;
-class CUICUploadDlg;
 class IUIPUpload;
 class WindowTimers;
 
@@ -30,7 +28,7 @@ public:
     // Ticks a catalog answer may take before its folder is given up.
     static constexpr unsigned kAnswerTicks = 30;
 
-    CFolderUpload(CUICUploadDlg& dialog, WindowTimers& timers);
+    CFolderUpload(IFolderUploadSite& site, WindowTimers& timers);
 
     // The file bytes of a folder as counted when it was chosen or dropped.
     void AddSize(uint64_t bytes, const std::string& path);
@@ -51,21 +49,21 @@ public:
 
 private:
     tagCatalogTask& Current();
-    void ApplyRemovals(CUICTransmitDlg* transmit, IUIPUpload& adapter);
-    void PickTask(CUICTransmitDlg* transmit);
-    void FinishAll(CUICTransmitDlg* transmit);
-    void FollowFile(IUIPUpload& adapter, CUICTransmitDlg* transmit);
+    void ApplyRemovals(IFolderTransferList* transmit, IUIPUpload& adapter);
+    void PickTask(IFolderTransferList* transmit);
+    void FinishAll(IFolderTransferList* transmit);
+    void FollowFile(IUIPUpload& adapter, IFolderTransferList* transmit);
     // Starts files and moves through the folders until something has to be waited for.
-    void Advance(CUICTransmitDlg* transmit);
+    void Advance(IFolderTransferList* transmit);
     void execuTask();
     void SkipSubFolder(const char* why);
     // False when the file has to wait for a later tick.
     bool CatalogUploadFile();
     bool stepUpLoadCatalogFiles(IUIPUpload& adapter, UploadFileList& entries);
-    void EndTask(CUICTransmitDlg* transmit);
-    void StopTask(CUICTransmitDlg* transmit);
+    void EndTask(IFolderTransferList* transmit);
+    void StopTask(IFolderTransferList* transmit);
 
-    CUICUploadDlg& m_dialog;
+    IFolderUploadSite& m_site;
     WindowTimers& m_timers;
 
     CatalogTaskList m_vecTasks;

@@ -10,8 +10,8 @@
 
 #include "log/LogMacros.h"
 #include "platform/CodePage.h"
-#include "uic/UICUploadFile/upload/ContentType.h"
 #include "uic/UICUploadFile/thumbnail/ThumbnailMaker.h"
+#include "uic/UICUploadFile/upload/ContentType.h"
 
 namespace fs = std::filesystem;
 

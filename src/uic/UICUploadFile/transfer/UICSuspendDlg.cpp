@@ -13,8 +13,8 @@
 #include "platform/Skin.h"
 #include "ui_10027.h"
 #include "uic/UICUploadFile/frame/Resource.h"
-#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 
 CUICSuspendDlg::CUICSuspendDlg(QWidget* parent)
     : CResizableDialog(IDD_DIALOG_SUSPEND, parent), m_ui(std::make_unique<Ui::SuspendDlgForm>()) {

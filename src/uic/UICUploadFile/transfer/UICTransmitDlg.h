@@ -15,6 +15,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/folder/CatalogTask.h"
+#include "uic/UICUploadFile/folder/FolderUploadSite.h"
 
 class CSkinControlPanel;
 class CTransferListModel;
@@ -28,7 +29,7 @@ namespace Ui {
 class TransmitDlgForm;
 }
 
-class CUICTransmitDlg final : public CResizableDialog, public SC_ORVA::IWinBase {
+class CUICTransmitDlg final : public CResizableDialog, public SC_ORVA::IWinBase, public IFolderTransferList {
     Q_OBJECT
 public:
     static constexpr unsigned kUploadTimer = 1000;
@@ -54,13 +55,12 @@ public:
 
     // Folder uploads: the upload dialog's folder upload hands over its folders and the file it sends, and
     // reads back which folders the user deleted here.
-    void SetCurTaskID(int32_t id) { m_nCurTaskID = id; }
-    void SetCatalogTimer(bool start);
-    void SetCatalogTask(const CatalogTaskList& files, size_t index, const CatalogSizeList& sizes);
-    void CreatCatalogRun(const CatalogTaskList& files);
-    // Whether folders were deleted here, and whether the running one was among them; both are cleared.
-    void GetCatalogResult(bool& removedAny, bool& currentRemoved);
-    void GetRemovedPaths(std::vector<std::string>& paths) const { paths = m_vecRemovedPaths; }
+    void SetCurTaskID(int32_t id) override { m_nCurTaskID = id; }
+    void SetCatalogTimer(bool start) override;
+    void SetCatalogTask(const CatalogTaskList& files, size_t index, const CatalogSizeList& sizes) override;
+    void CreatCatalogRun(const CatalogTaskList& files) override;
+    void GetCatalogResult(bool& removedAny, bool& currentRemoved) override;
+    void GetRemovedPaths(std::vector<std::string>& paths) const override { paths = m_vecRemovedPaths; }
     const CatalogTaskList& CatalogDone() const { return m_vecCatalogDone; }
     bool IsCatalogPaused() const { return m_bCatalogPaused; }
 

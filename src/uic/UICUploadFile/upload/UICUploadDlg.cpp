@@ -24,14 +24,15 @@
 #include "platform/Services.h"
 #include "platform/Skin.h"
 #include "ui_10001.h"
+#include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
+#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/frame/LangFormat.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
-#include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
-#include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
-#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
+#include "uic/UICUploadFile/transfer/UICProgressDlg.h"
+#include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 namespace {
@@ -606,6 +607,30 @@ void CUICUploadDlg::OnBnClickedButtonUpload() {
 }
 
 // The component hands out the transfer list only with its window, and keeps both for the process.
+IFolderTransferList* CUICUploadDlg::FolderTransferList() {
+    return GetTransmitDlg();
+}
+
+IUIPUpload* CUICUploadDlg::UploadAdapter() {
+    return CreateUIInstance<IUIPUpload>();
+}
+
+IUICNetDisk* CUICUploadDlg::NetDiskPage() {
+    return GetHostInterface<IUICNetDisk>(IID_IUICNetDisk);
+}
+
+bool CUICUploadDlg::HasComponent() {
+    return CreateUIInstance<CUICUploadComp>() != nullptr;
+}
+
+bool CUICUploadDlg::ShowTransferList() {
+    CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
+    if (component) {
+        component->ShowTransmit(1);
+    }
+    return component != nullptr;
+}
+
 CUICTransmitDlg* CUICUploadDlg::GetTransmitDlg() {
     if (!m_pDlgTransmit) {
         if (CUICUploadComp* component = CreateUIInstance<CUICUploadComp>()) {

@@ -15,9 +15,9 @@
 #include "platform/WindowMessage.h"
 #include "platform/WindowTimers.h"
 #include "uic/UICUploadFile/catalog/CatalogDocument.h"
+#include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
 #include "uic/UICUploadFile/folder/FolderUpload.h"
 #include "uic/UICUploadFile/thumbnail/Miniature.h"
-#include "uic/UICUploadFile/controls/UICUpLoadListCtrl.h"
 #include "uic/UICUploadFile/upload/UploadRules.h"
 
 class CSkinSplitterCtrl;
@@ -45,7 +45,7 @@ struct tagUploadProgressText {
     int32_t nPercent = 0;
 };
 
-class CUICUploadDlg final : public CResizableDialog, public SC_ORVA::IWinBase {
+class CUICUploadDlg final : public CResizableDialog, public SC_ORVA::IWinBase, private IFolderUploadSite {
     Q_OBJECT
 public:
     explicit CUICUploadDlg(QWidget* parent = nullptr);
@@ -114,6 +114,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The site of the folder upload.
+    IFolderTransferList* FolderTransferList() override;
+    IUIPUpload* UploadAdapter() override;
+    IUICNetDisk* NetDiskPage() override;
+    bool HasComponent() override;
+    bool ShowTransferList() override;
+    void RefreshNetDisk() override { NotifyFlashRefresh(); }
+    tagUploadInfo UploadServer() const override { return m_catalog.Server(); }
+
     void CreateList();
     void AddRow(std::unique_ptr<tagUploadRow> row, const std::string& sizeText);
     void ClearList();
