@@ -1,5 +1,7 @@
 #include "uic/UICUploadFile/download/DownloadNames.h"
 
+#include <cstdio>
+
 #include "platform/CodePage.h"
 
 std::string DownloadExtension(const std::string& name) {
@@ -52,7 +54,10 @@ std::string FreeFolderSuffix(const std::string& base, const std::string& name,
                              const std::function<bool(const std::string&)>& exists) {
     std::string suffix;
     for (int n = 2; exists(base + name + suffix); ++n) {
-        suffix = "(" + std::to_string(n) + ")";
+        // Formatted, not concatenated: GCC's -O3 misreads "(" + std::string as overlapping copies.
+        char text[16];
+        std::snprintf(text, sizeof text, "(%d)", n);
+        suffix = text;
     }
     return suffix;
 }
