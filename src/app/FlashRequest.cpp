@@ -58,7 +58,9 @@ std::optional<TargetChoice> ReadTargetChoice(const std::string& document) {
     const pugi::xml_node target = doc.child("data").child("targetid");
     if (!target)
         return std::nullopt;
-    return TargetChoice{target.text().get(), target.attribute("isshared").as_int() != 0};
+    const pugi::xml_node data = doc.child("data");
+    return TargetChoice{target.text().get(), target.attribute("isshared").as_int() != 0,
+                        data.child("parent").text().get(), data.child("strPath").text().get()};
 }
 
 std::optional<CatalogCreationRequest> ReadCatalogCreationRequest(const std::string& document) {

@@ -12,6 +12,8 @@ namespace nimbra::app {
 
 inline constexpr long kFlashRefresh = 198626;
 inline constexpr long kFlashCreateCatalog = 198757;
+// The page's own function number for the target catalog dialog's answer.
+inline constexpr long kFlashChooseTarget = 198700;
 inline constexpr const char* kFlashUploadingFile = "UploadingFile";
 
 struct FlashRequest {
@@ -22,10 +24,15 @@ struct FlashRequest {
     static std::optional<FlashRequest> Parse(const std::string& document);
 };
 
-// <data><targetid isshared="N">ID</targetid></data>
+// <data><targetid isshared="N">ID</targetid></data>; for a catalog to be made, ID is "-1" and
+// <parent>PARENT</parent><strPath>NAME</strPath> follow.
 struct TargetChoice {
     std::string catalogId;
     bool shared = false;
+    std::string newParentId;
+    std::string newName;
+
+    bool IsNewCatalog() const { return catalogId == "-1"; }
 };
 std::optional<TargetChoice> ReadTargetChoice(const std::string& document);
 

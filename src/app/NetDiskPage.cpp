@@ -1,5 +1,6 @@
 #include "NetDiskPage.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -18,6 +19,7 @@
 #include <map>
 
 #include "DownloadRequests.h"
+#include "FlashRequest.h"
 #include "platform/CodePage.h"
 
 namespace nimbra::app {
@@ -57,6 +59,8 @@ NetDiskPage::NetDiskPage(HostSession& session, QWidget* parent)
       m_transfers(new QPushButton(this)),
       m_download(new QPushButton(this)),
       m_refresh(new QPushButton(this)),
+      m_target(new QPushButton(this)),
+      m_targetAction(new QAction(this)),
       m_tree(new QTreeWidget(this)),
       m_table(new QTableWidget(0, 4, this)),
       m_dropHint(new QLabel(this)) {
@@ -68,6 +72,7 @@ NetDiskPage::NetDiskPage(HostSession& session, QWidget* parent)
     m_transfers->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_download->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
     m_refresh->setIcon(style->standardIcon(QStyle::SP_BrowserReload));
+    m_target->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
     m_notice->setObjectName("Notice");
     m_notice->setWordWrap(true);
     m_notice->hide();
@@ -75,12 +80,14 @@ NetDiskPage::NetDiskPage(HostSession& session, QWidget* parent)
     m_dropHint->setAlignment(Qt::AlignCenter);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh})
+    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh, m_target})
         buttons->addWidget(button);
     buttons->addStretch();
 
     m_tree->setHeaderHidden(true);
     m_tree->setIconSize({20, 20});
+    m_tree->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_tree->addAction(m_targetAction);
     m_table->setIconSize({kIconSize, kIconSize});
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(kIconSize + 6);
@@ -107,6 +114,8 @@ NetDiskPage::NetDiskPage(HostSession& session, QWidget* parent)
     connect(m_transfers, &QPushButton::clicked, this, [this] { ShowTransfers(); });
     connect(m_download, &QPushButton::clicked, this, [this] { DownloadSelection(); });
     connect(m_refresh, &QPushButton::clicked, this, [this] { Reload(); });
+    connect(m_target, &QPushButton::clicked, this, [this] { ChooseTargetCatalog(); });
+    connect(m_targetAction, &QAction::triggered, this, [this] { ChooseTargetCatalog(); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] { LoadFiles(); });
     Retranslate();
 }
@@ -118,6 +127,8 @@ void NetDiskPage::Retranslate() {
     m_transfers->setText(texts.Host("IDS_HOST_BUTTON_TRANSFERS"));
     m_download->setText(texts.Host("IDS_HOST_BUTTON_DOWNLOAD"));
     m_refresh->setText(texts.Host("IDS_HOST_BUTTON_REFRESH"));
+    m_target->setText(texts.Host("IDS_HOST_BUTTON_TARGET"));
+    m_targetAction->setText(texts.Host("IDS_HOST_BUTTON_TARGET"));
     m_dropHint->setText(texts.Host("IDS_HOST_DROP_HINT"));
     m_table->setHorizontalHeaderLabels({texts.Host("IDS_HOST_COLUMN_NAME"),
                                         texts.Host("IDS_HOST_COLUMN_SIZE"), texts.Host("IDS_HOST_COLUMN_TAG"),
@@ -150,6 +161,16 @@ void NetDiskPage::CreateCatalog(const std::string& parentId, const std::string& 
 
 void NetDiskPage::ChooseTarget(const std::string& catalogId, bool /*shared*/) {
     SelectCatalog(NormalisedCatalogId(catalogId));
+}
+
+void NetDiskPage::ChooseNewTarget(const std::string& parentId, const std::string& name, bool /*shared*/) {
+    const std::string created = m_session.Disk().CreateCatalog(NormalisedCatalogId(parentId), name);
+    if (created == kCatalogNotCreated) {
+        ShowNotice(m_session.Texts().Host("IDS_HOST_CATALOG_NOT_CREATED").arg(FromUtf8(name)));
+        return;
+    }
+    Reload();
+    SelectCatalog(created);
 }
 
 bool NetDiskPage::Reload() {
@@ -256,13 +277,21 @@ void NetDiskPage::ShowNotAvailable(const QString& feature) {
 }
 
 std::string NetDiskPage::UploadDocument() {
+    return ComponentDocument(CatalogDocumentForComponent);
+}
+
+std::string NetDiskPage::TargetDocument() {
+    return ComponentDocument(CatalogTreeForComponent);
+}
+
+std::string NetDiskPage::ComponentDocument(std::optional<std::string> (*extract)(const std::string&)) {
     m_session.Disk().SelectCurrent(NormalisedCatalogId(CurrentCatalogId()));
     const ServiceReply reply = m_session.Disk().CatalogDocument();
     if (!reply.Ok()) {
         ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg(FromUtf8(reply.Describe())));
         return {};
     }
-    const auto document = CatalogDocumentForComponent(reply.body);
+    const auto document = extract(reply.body);
     if (!document) {
         ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg("unreadable catalog document"));
         return {};
@@ -317,6 +346,21 @@ long NetDiskPage::ShowTransfers() {
     return result;
 }
 
+long NetDiskPage::ChooseTargetCatalog() {
+    IUICUpload* component = m_session.Component();
+    if (!component) {
+        ShowNotice(m_session.Texts().Host("IDS_HOST_COMPONENT_MISSING"));
+        return -1;
+    }
+    const std::string document = TargetDocument();
+    if (document.empty())
+        return -1;
+    const long result = component->ShowTarget(document, kFlashChooseTarget);
+    if (result != 0)
+        ShowNotAvailable(m_target->text());
+    return result;
+}
+
 long NetDiskPage::DownloadSelection() {
     IUICUpload* component = m_session.Component();
     if (!component) {
@@ -346,8 +390,9 @@ long NetDiskPage::DownloadSelection() {
 }
 
 void NetDiskPage::SetOnline(bool online) {
-    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh})
+    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh, m_target})
         button->setEnabled(online);
+    m_targetAction->setEnabled(online);
     setAcceptDrops(online);
     if (!online) {
         ShowNotice(m_session.Texts().Host("IDS_HOST_STATUS_OFFLINE"));

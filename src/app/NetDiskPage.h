@@ -2,17 +2,20 @@
 // The network-disk page (IUICNetDisk): the catalog tree and the files of the chosen catalog, the buttons
 // that call the upload component, drops of files and folders, and the page's side of the Flash channel.
 
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QWidget>
+#include <optional>
+#include <string>
 #include <vector>
 
-#include "host/HostObject.h"
 #include "HostSession.h"
 #include "NetDiskRequests.h"
 #include "ServiceDocuments.h"
+#include "host/HostObject.h"
 
 namespace nimbra::app {
 
@@ -30,6 +33,8 @@ public:
     void Refresh(const std::string& refreshId) override;
     void CreateCatalog(const std::string& parentId, const std::string& name) override;
     void ChooseTarget(const std::string& catalogId, bool shared) override;
+    // Makes the catalog on the service, then shows and selects it.
+    void ChooseNewTarget(const std::string& parentId, const std::string& name, bool shared) override;
 
     // Reads the catalog tree and the files of the chosen catalog from the service again.
     bool Reload();
@@ -42,6 +47,8 @@ public:
     long UploadToCurrent(const QStringList& files, const QStringList& folders);
     long ShowTransfers();
     long DownloadSelection();
+    // The component's target catalog dialog over the page's tree; the choice comes back as a Flash request.
+    long ChooseTargetCatalog();
 
     // Offline, the buttons and drops are off and a notice says why; the caller reloads when back.
     void SetOnline(bool online);
@@ -60,6 +67,11 @@ private:
     bool LoadFiles();
     // The catalog document with the current catalog marked, in the component's code page; empty on failure.
     std::string UploadDocument();
+    // The catalog tree alone, for the target catalog dialog; empty on failure.
+    std::string TargetDocument();
+    // The service's catalog document with the current catalog marked, turned into the component's shape
+    // by extract and its code page; empty (with a notice) on failure.
+    std::string ComponentDocument(std::optional<std::string> (*extract)(const std::string&));
     void ChooseFilesToUpload();
 
     HostSession& m_session;
@@ -69,6 +81,8 @@ private:
     QPushButton* m_transfers;
     QPushButton* m_download;
     QPushButton* m_refresh;
+    QPushButton* m_target;
+    QAction* m_targetAction;  // the same choice in the tree's context menu
     QTreeWidget* m_tree;
     QTableWidget* m_table;
     QLabel* m_dropHint;

@@ -25,7 +25,14 @@ long HandleNetDiskRequest(const std::string& request, NetDiskActions& actions) {
             const auto choice = ReadTargetChoice(argument);
             if (!choice)
                 return -1;
-            actions.ChooseTarget(choice->catalogId, choice->shared);
+            if (!choice->IsNewCatalog()) {
+                actions.ChooseTarget(choice->catalogId, choice->shared);
+                return 0;
+            }
+            // A new catalog the page cannot make without its parent and name.
+            if (choice->newParentId.empty() || choice->newName.empty())
+                return -1;
+            actions.ChooseNewTarget(choice->newParentId, choice->newName, choice->shared);
             return 0;
         }
     }

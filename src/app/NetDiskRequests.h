@@ -14,6 +14,8 @@ public:
     virtual void CreateCatalog(const std::string& parentId, const std::string& name) = 0;
     // The user chose a target catalog in one of the component's dialogs.
     virtual void ChooseTarget(const std::string& catalogId, bool shared) = 0;
+    // The user chose a catalog that does not exist yet: name under parentId.
+    virtual void ChooseNewTarget(const std::string& parentId, const std::string& name, bool shared) = 0;
 };
 
 // Parses the request (UTF-8) and acts on it: 0 when understood, -1 otherwise.

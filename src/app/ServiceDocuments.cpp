@@ -26,6 +26,12 @@ pugi::xml_node SuccessfulResult(pugi::xml_document& doc, const std::string& text
     return result && result.attribute("resultCode").as_int(-1) == 0 ? result : pugi::xml_node();
 }
 
+std::string Printed(pugi::xml_node node) {
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
 }  // namespace
 
 std::optional<LoginResult> ReadLoginResult(const std::string& document) {
@@ -104,9 +110,15 @@ std::optional<std::string> CatalogDocumentForComponent(const std::string& docume
     const pugi::xml_node result = FindResult(doc);
     if (!result)
         return std::nullopt;
-    std::ostringstream out;
-    result.print(out, "", pugi::format_raw);
-    return out.str();
+    return Printed(result);
+}
+
+std::optional<std::string> CatalogTreeForComponent(const std::string& document) {
+    pugi::xml_document doc;
+    const pugi::xml_node tree = SuccessfulResult(doc, document).child("getWholeCatalog");
+    if (!tree)
+        return std::nullopt;
+    return Printed(tree);
 }
 
 }  // namespace nimbra::app

@@ -48,5 +48,8 @@ std::optional<CatalogCreation> ReadCatalogCreation(const std::string& document);
 // The catalog document in the shape the upload component reads: <result> as the document element
 // (the service wraps it in <root>). nullopt when there is no <result>.
 std::optional<std::string> CatalogDocumentForComponent(const std::string& document);
+// The catalog tree alone, <getWholeCatalog> as the document element: the shape the target catalog dialog
+// reads when it is told the document has no wrapper. nullopt when there is no tree.
+std::optional<std::string> CatalogTreeForComponent(const std::string& document);
 
 }  // namespace nimbra::app

@@ -23,10 +23,19 @@ public:
     void ChooseTarget(const std::string& catalogId, bool shared) override {
         chosen.push_back({catalogId, shared});
     }
+    void ChooseNewTarget(const std::string& parentId, const std::string& name, bool shared) override {
+        chosenNew.push_back({parentId, name, shared});
+    }
 
     std::vector<std::string> refreshed;
     std::vector<std::pair<std::string, std::string>> created;
     std::vector<std::pair<std::string, bool>> chosen;
+    struct NewTarget {
+        std::string parentId;
+        std::string name;
+        bool shared;
+    };
+    std::vector<NewTarget> chosenNew;
 };
 
 // The component's requests are GB18030; the page converts them at its edge, as here.
@@ -58,6 +67,25 @@ TEST(NetDiskRequests, ADialogsOwnNumberCarriesItsTargetChoice) {
     ASSERT_EQ(Handle(CToolsHelp::ConstructFlashXml2(300001, document), actions), 0);
     ASSERT_EQ(actions.chosen.size(), 1u);
     EXPECT_EQ(actions.chosen[0], std::make_pair(std::string("42"), true));
+}
+
+TEST(NetDiskRequests, ANewCatalogChoiceNamesItsParentAndNameAndWithoutThemIsRefused) {
+    RecordingActions actions;
+    const std::string document =
+        "<data><targetid isshared=\"0\">-1</targetid><parent>root</parent><strPath>旅行</strPath></data>";
+    ASSERT_EQ(Handle(CToolsHelp::ConstructFlashXml2(kFlashChooseTarget, document), actions), 0);
+    ASSERT_EQ(actions.chosenNew.size(), 1u);
+    EXPECT_EQ(actions.chosenNew[0].parentId, "root");
+    EXPECT_EQ(actions.chosenNew[0].name, Gb18030ToUtf8("旅行"));
+    EXPECT_FALSE(actions.chosenNew[0].shared);
+    EXPECT_TRUE(actions.chosen.empty());
+    // "-1" alone is no catalog the page could make or select.
+    EXPECT_EQ(Handle(CToolsHelp::ConstructFlashXml2(kFlashChooseTarget,
+                                                    "<data><targetid isshared=\"0\">-1</targetid></data>"),
+                     actions),
+              -1);
+    EXPECT_EQ(actions.chosenNew.size(), 1u);
+    EXPECT_TRUE(actions.chosen.empty());
 }
 
 TEST(NetDiskRequests, RefusesWhatItCannotReadWithoutActing) {

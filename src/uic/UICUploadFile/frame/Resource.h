@@ -5,6 +5,7 @@
 enum DialogId {
     IDD_DIALOG_UPLOAD = 10001,
     IDD_DIALOG_PROPERTY = 10007,
+    IDD_DIALOG_TARGET = 10008,
     IDD_DIALOG_TRANSMIT = 10026,
     IDD_DIALOG_SUSPEND = 10027,
 };
@@ -93,4 +94,43 @@ enum ProgressControlId {
     IDC_PROGRESS_UPLOAD = 10535,
     IDC_STATIC_PROGRESS_TEXT = 10536,
     IDC_BUTTON_PROGRESS_CLOSE = 10537,
+};
+
+// --- Target catalog dialog and property dialog controls ---
+
+// Target catalog dialog (10008); Cancel is the dialog's own IDCANCEL (2).
+enum TargetControlId {
+    IDC_TREE_TARGET = 10534,
+    IDC_BUTTON_TARGET_NEW = 10530,
+    IDC_BUTTON_TARGET_OK = 10533,
+    IDC_BUTTON_TARGET_CANCEL = 2,
+};
+
+// The target tree's icons, in the order of its image list: folder, selected folder, shared folder,
+// selected shared folder.
+enum TargetIconId {
+    IDI_ICON_TARGET_FOLDER = 10015,
+    IDI_ICON_TARGET_FOLDER_SELECTED = 10014,
+    IDI_ICON_TARGET_SHARED = 10017,
+    IDI_ICON_TARGET_SHARED_SELECTED = 10016,
+};
+
+// The target tree's context menu.
+enum TargetCommandId {
+    ID_TARGET_MENU_NEW = 10517,
+    ID_TARGET_MENU_RENAME = 10518,
+    ID_TARGET_MENU_DELETE = 10519,
+};
+
+// Property dialog (10007); the tag and description controls keep the upload dialog's ids.
+enum PropertyControlId {
+    IDC_EDIT_TARGETPATH = 10531,
+    IDC_BUTTON_TARGET = 10526,
+    IDC_STATIC_TAG_ICON_RIGHT = 10540,
+    IDC_BUTTON_PRE = 10527,
+};
+
+// The upload dialog's step to the property dialog.
+enum UploadStepControlId {
+    IDC_BUTTON_NEXT = 10529,
 };

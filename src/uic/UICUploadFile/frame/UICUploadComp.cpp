@@ -11,9 +11,12 @@
 #include "function/UIPCallBack.h"
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
+#include "platform/Prompts.h"
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/download/DownloadRequest.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
+#include "uic/UICUploadFile/property/UICPropertyDlg.h"
+#include "uic/UICUploadFile/target/UICTargetDlg.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
@@ -27,9 +30,9 @@ IUIPUpload* Adapter() {
     return CreateUIInstance<IUIPUpload>();
 }
 
-// The dialog singleton, created with its window on first request; null (logged) when it cannot open.
+// The dialog singleton, fetched into member on first request; null (logged) when there is none.
 template <class Dialog>
-Dialog* DialogWithWindow(Dialog*& member, const char* name, const char* memberName) {
+Dialog* DialogSingleton(Dialog*& member, const char* name, const char* memberName) {
     if (!member) {
         // Widgets must go before the application object does, not with the library's statics.
         static std::once_flag cleanup;
@@ -38,6 +41,14 @@ Dialog* DialogWithWindow(Dialog*& member, const char* name, const char* memberNa
     }
     if (!member) {
         LOG_NULL(name, memberName);
+    }
+    return member;
+}
+
+// The dialog singleton, created with its window on first request; null (logged) when it cannot open.
+template <class Dialog>
+Dialog* DialogWithWindow(Dialog*& member, const char* name, const char* memberName) {
+    if (!DialogSingleton(member, name, memberName)) {
         return nullptr;
     }
     if (!member->Create()) {
@@ -83,7 +94,9 @@ CUICUploadComp::CUICUploadComp() = default;
 // application object still exists.
 CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUICUploadDlg>::Destroy();
+    UISingleton<CUICTargetDlg>::Destroy();
     UISingleton<CUICTransmitDlg>::Destroy();
+    UISingleton<CUICPropertyDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
 }
 
@@ -263,10 +276,21 @@ long CUICUploadComp::ShowUpload(HWND /*parent*/, const std::string& uploadDoc, l
     return 0;
 }
 
-long CUICUploadComp::ShowTarget(const std::string& /*catalogDoc*/, long /*flashCallNumber*/) {
-    LOG_FUNCTION("CUICUploadComp::ShowTarget");
-    LOG_NULL("CUICUploadComp::ShowTarget", "m_pDlgTarget");
-    return -1;
+long CUICUploadComp::ShowTarget(const std::string& catalogDoc, long flashCallNumber) {
+    static const char* const kName = "CUICUploadComp::ShowTarget";
+    LOG_FUNCTION(kName);
+    const CWaitCursor wait;
+    CUICTargetDlg* target = DialogSingleton(m_pDlgTarget, kName, "m_pDlgTarget");
+    if (!target) {
+        return -1;
+    }
+    // A run still open is ended: every run starts from a fresh tree.
+    if (target->isVisible()) {
+        target->done(IDCANCEL);
+    }
+    target->SetParam(catalogDoc, 1, static_cast<int32_t>(flashCallNumber));
+    target->DoModal();
+    return 0;
 }
 
 long CUICUploadComp::OnFlashEventFsCall(WPARAM /*wParam*/, LPARAM /*lParam*/) {
@@ -566,6 +590,9 @@ void CUICUploadComp::Deregister() {
     if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
         transmit->HideWindow();
     }
+    if (CUICTargetDlg* target = ExistingWindow(m_pDlgTarget)) {
+        target->done(IDCANCEL);
+    }
     IUIPUpload* adapter = Adapter();
     if (!adapter) {
         LOG_NULL(kName, "pIUIPUpload");
@@ -579,10 +606,7 @@ CUICTransmitDlg* CUICUploadComp::GetTransmitDlg() {
 }
 
 CUICPropertyDlg* CUICUploadComp::GetPropertyDlg() {
-    if (!m_pDlgProperty) {
-        LOG_NULL("CUICUploadComp::GetPropertyDlg", "m_pDlgProperty");
-    }
-    return m_pDlgProperty;
+    return DialogWithWindow(m_pDlgProperty, "CUICUploadComp::GetPropertyDlg", "m_pDlgProperty");
 }
 
 CUICSuspendDlg* CUICUploadComp::GetSuspendDlg() {

@@ -31,8 +31,11 @@
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
+#include "uic/UICUploadFile/property/UICPropertyDlg.h"
 #include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
+#include "uic/UICUploadFile/upload/RefusalView.h"
+#include "uic/UICUploadFile/upload/UploadBatch.h"
 #include "uip/UIPUpload/IUIPUpload.h"
 
 namespace {
@@ -41,7 +44,6 @@ constexpr const char* kSection = "UPLOAD";
 constexpr int kTagLimit = 260;
 constexpr int kDescriptionLimit = 150;
 constexpr int kRowHeight = 25;
-constexpr int kRefreshCommand = 198626;
 
 std::string Text(const char* key) {
     return CToolsHelp::GetString(key, kSection);
@@ -87,6 +89,7 @@ CUICUploadDlg::CUICUploadDlg(QWidget* parent)
     connect(m_ui->buttonCatalog, &QPushButton::clicked, this, [this] { OnBnClickedButtonCatalog(); });
     connect(m_pUpload, &QPushButton::clicked, this, [this] { OnBnClickedButtonUpload(); });
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, [this] { OnBnClickedButtonCanecl(); });
+    connect(m_ui->buttonNext, &QPushButton::clicked, this, [this] { OnBnClickedButtonNext(); });
     connect(m_pCombo, &CUICComboTreeCtrl::Notify, this, [this](int code) {
         if (code == CBN_SELENDOK) {
             OnCbnSelendokComboGoalcatalog();
@@ -136,6 +139,7 @@ bool CUICUploadDlg::SetLanguage() {
     setWindowTitle(ToQString(Text("IDS_UPLOAD_TITLE_MAIN")));
     CToolsHelp::SetDlgItemTextA(this, IDC_BUTTON_CANECL, "IDS_UPLOAD_BUTTON_CANECL", kSection);
     CToolsHelp::SetDlgItemTextA(this, IDC_STATIC_LIST_CAPTION, "IDS_UPLOAD_STATIC_TEXT2", kSection);
+    CToolsHelp::SetDlgItemTextA(this, IDC_BUTTON_NEXT, "IDS_UPLOAD_BUTTON_NEXT", kSection);
     return true;
 }
 
@@ -178,6 +182,7 @@ int CUICUploadDlg::SetParamsOfUploadFiles(const std::string& doc) {
         m_bIsCurDir = false;
         return 0;
     }
+    m_strCatalogDoc = doc;
     ParseXML(doc);
     return m_rules.SetLimits(doc);
 }
@@ -285,6 +290,19 @@ void CUICUploadDlg::AddRow(std::unique_ptr<tagUploadRow> record, const std::stri
     m_vecRows.push_back(std::move(record));
 }
 
+void CUICUploadDlg::AddFileRow(const std::string& path, uint64_t size) {
+    auto record = std::make_unique<tagUploadRow>();
+    record->strPath = path;
+    // A name already listed is skipped without a word: the user chose it before.
+    if (IsAlikeFileName(record->Name())) {
+        return;
+    }
+    record->ullSize = size;
+    m_rules.AddListed(record->ullSize);
+    const std::string sizeText = "(" + MakeSize(record->ullSize) + ")";
+    AddRow(std::move(record), sizeText);
+}
+
 void CUICUploadDlg::OnBnClickedButtonChoose() {
     LOG_FUNCTION("CUICUploadDlg::OnBnClickedButtonChoose");
     FileDialogOptions options;
@@ -292,16 +310,7 @@ void CUICUploadDlg::OnBnClickedButtonChoose() {
     const std::vector<std::string> files = Services::GetPrompts().OpenFiles(this, options);
     if (!files.empty()) {
         for (const std::string& path : files) {
-            auto record = std::make_unique<tagUploadRow>();
-            record->strPath = path;
-            // A name already listed is skipped without a word: the user chose it before.
-            if (IsAlikeFileName(record->Name())) {
-                continue;
-            }
-            record->ullSize = FileSize(path);
-            m_rules.AddListed(record->ullSize);
-            const std::string sizeText = "(" + MakeSize(record->ullSize) + ")";
-            AddRow(std::move(record), sizeText);
+            AddFileRow(path, FileSize(path));
         }
         if (m_pList->GetItemCount() == 0) {
             ShowTip(m_ui->buttonChoose, Text("IDS_UPLOAD_INFO_CURRENTNOFILE"));
@@ -452,14 +461,16 @@ void CUICUploadDlg::closeEvent(QCloseEvent* event) {
 
 void CUICUploadDlg::HideWindow() {
     hide();
+    CUICPropertyDlg* property = UISingleton<CUICPropertyDlg>::Existing();
+    if (property && property->IsInitialized()) {
+        property->HideWindow();
+    }
 }
 
 // --- Checks ---
 
 void CUICUploadDlg::ShowTip(QWidget* anchor, const std::string& text) {
-    if (anchor) {
-        Services::GetSkin().ShowBalloonTip(anchor->mapToGlobal(QPoint(0, 0)), "", text, TTI_NONE);
-    }
+    ShowTipAt(anchor, text);
 }
 
 void CUICUploadDlg::ShowUploadTip(const std::string& text) {
@@ -481,10 +492,7 @@ bool CUICUploadDlg::ShowVerdict(const RuleVerdict& verdict, QWidget* focus) {
             }
             return false;
         case RuleVerdict::Kind::FullWidth:
-            if (Services::GetPrompts().MessageBox(this, "对不起，您输入的文本不能含有全角字符， 请重试!",
-                                                  "提示", MB_OK) == IDOK) {
-                ColourFullWidth(verdict.positions);
-            }
+            ShowFullWidthRefusal(this, m_pTag, verdict.positions);
             return false;
         case RuleVerdict::Kind::Silent:
             return false;
@@ -493,20 +501,6 @@ bool CUICUploadDlg::ShowVerdict(const RuleVerdict& verdict, QWidget* focus) {
         focus->setFocus();
     }
     return false;
-}
-
-void CUICUploadDlg::ColourFullWidth(const std::vector<int32_t>& positions) {
-    m_pTag->setFocus();
-    QTextCharFormat red;
-    red.setForeground(QColor(0xFF, 0, 0));
-    for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
-        QTextCursor cursor(m_pTag->document());
-        cursor.setPosition(std::max(0, *it - 1));
-        cursor.setPosition(*it, QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(red);
-    }
-    m_pTag->selectAll();
-    m_pTag->ensureCursorVisible();
 }
 
 bool CUICUploadDlg::IsRight() {
@@ -660,20 +654,9 @@ bool CUICUploadDlg::UploadFile() {
     }
     m_ullTotalBytes = 0;
     m_ullLastBytes = 0;
-    UploadFileList entries;
     const std::string goalPath = m_bIsCurDir ? m_catalog.CurrentDirPath() : m_pCombo->GetSelectedPath();
-    for (const tagPendingFile& file : m_vecFiles) {
-        tagUploadFileEntry entry;
-        entry.strFilePath = file.strPath;
-        entry.strDescription = m_strDescription;
-        entry.ullFileSize = file.ullSize;
-        entry.ullMiniatureSize = file.ullMiniatureSize;
-        entry.strMiniatureName = file.strMiniatureName;
-        entry.nMiniatureFlag = file.nMiniatureFlag;
-        entry.strGoalPath = goalPath;
-        m_ullTotalBytes += file.ullSize;
-        entries.push_back(std::move(entry));
-    }
+    UploadFileList entries = UploadEntries(m_vecFiles, m_strDescription, goalPath);
+    m_ullTotalBytes = TotalSize(m_vecFiles);
     if (adapter->GetUIPState() == 0) {
         ShowUploadTip(Text("IDS_UPLOAD_TIP_BUSY"));
         return false;
@@ -691,14 +674,7 @@ bool CUICUploadDlg::UploadFile() {
     if (adapter->StartUpload(entries, info, 0) == -1) {
         LOG_FAILED(kName, "StartUpload");
     }
-    size_t started = 0;
-    for (const tagUploadFileEntry& entry : entries) {
-        // An entry the engine did not take has no task id to follow.
-        if (!entry.strFileID.empty()) {
-            m_setTaskIds.insert(std::atoi(entry.strFileID.c_str()));
-            ++started;
-        }
-    }
+    const size_t started = CollectTaskIds(entries, m_setTaskIds);
     // Nothing started is no upload: the dialog keeps the list for another try.
     if (started == 0) {
         ShowUploadTip(Text("IDS_UPLOAD_TIP_BUSY"));
@@ -740,20 +716,11 @@ void CUICUploadDlg::TUploadFile() {
         LOG_NULL(kName, "pIUIPUpload");
         return;
     }
-    uint64_t sum = 0;
-    bool running = false;
-    int32_t succeeded = 0;
-    int32_t failed = 0;
-    for (int32_t id : m_setTaskIds) {
-        tagUploadProgress progress;
-        if (adapter->GetProgress(id, progress) == -1) {
-            continue;
-        }
-        sum += progress.ullDone;
-        running = running || progress.nState == TASK_WAITING || progress.nState == TASK_RUNNING;
-        succeeded += progress.nState == TASK_FINISHED ? 1 : 0;
-        failed += progress.nState == TASK_FAILED ? 1 : 0;
-    }
+    const tagUploadTick tick = PollUploadTasks(*adapter, m_setTaskIds);
+    const uint64_t sum = tick.ullSum;
+    const bool running = tick.bRunning;
+    const int32_t succeeded = tick.nSucceeded;
+    const int32_t failed = tick.nFailed;
     if (running) {
         const tagUploadProgressText progress = UploadRunning(sum);
         if (m_pDlgProgress) {
@@ -777,33 +744,19 @@ void CUICUploadDlg::TUploadFile() {
 
 tagUploadProgressText CUICUploadDlg::UploadRunning(uint64_t sum) {
     tagUploadProgressText progress;
-    // Only empty files: nothing to measure yet, and nothing to divide by.
-    progress.nPercent =
-        m_ullTotalBytes == 0 ? 0 : static_cast<int32_t>(std::min<uint64_t>(sum * 100 / m_ullTotalBytes, 100));
+    progress.nPercent = UploadPercent(sum, m_ullTotalBytes);
     const uint64_t speed = sum > m_ullLastBytes ? sum - m_ullLastBytes : 0;
-    progress.strText = std::to_string(progress.nPercent) + "%，" + MakeSize(speed) + "ps";
+    progress.strText = UploadRunningText(progress.nPercent, MakeSize(speed));
     return progress;
 }
 
 std::string CUICUploadDlg::UploadComplete(int32_t succeeded, int32_t failed) const {
-    if (failed > 0) {
-        return FormatLangText(Text("IDS_UPLOAD_INFO_FAIL"),
-                              {std::to_string(succeeded), std::to_string(failed)});
-    }
-    return Text("IDS_UPLOAD_INFO_SUCCESS");
+    return UploadCompleteText(succeeded, failed);
 }
 
 void CUICUploadDlg::NotifyFlashRefresh() {
-    static const char* const kName = "CUICUploadDlg::NotifyFlashRefresh";
-    IUICNetDisk* netDisk = GetHostInterface<IUICNetDisk>(IID_IUICNetDisk);
-    if (!netDisk) {
-        LOG_NULL(kName, "pIUICNetDisk");
-        return;
-    }
     const std::string& target = m_catalog.TargetID();
-    std::string reply;
-    netDisk->CallFlash(CToolsHelp::ConstructFlashXml2(kRefreshCommand, target.empty() ? "-2" : target),
-                       reply);
+    RequestNetDiskRefresh(target.empty() ? "-2" : target, "CUICUploadDlg::NotifyFlashRefresh");
 }
 
 long CUICUploadDlg::UploadDragFilesToNetDisk(const std::vector<std::string>& files) {
@@ -842,17 +795,66 @@ long CUICUploadDlg::UploadDragFilesToNetDisk(const std::vector<std::string>& fil
 }
 
 void CUICUploadDlg::PrepareProgressDlg() {
-    if (!m_pDlgProgress) {
-        m_pDlgProgress = new CUICProgressDlg(this);
-        if (!m_pDlgProgress->Create()) {
-            NIMBRA_LOG("%s, Info = %s", "CUICUploadDlg::PrepareProgressDlg", "创建对话框失败");
-            delete m_pDlgProgress;
-            m_pDlgProgress = nullptr;
+    PrepareProgressBar(m_pDlgProgress, this, "CUICUploadDlg::PrepareProgressDlg");
+}
+
+// --- The property step ---
+
+void CUICUploadDlg::OnBnClickedButtonNext() {
+    static const char* const kName = "CUICUploadDlg::OnBnClickedButtonNext";
+    LOG_FUNCTION(kName);
+    // The property dialog uploads files only; folders go from here.
+    for (const auto& row : m_vecRows) {
+        if (row->bFolder) {
+            ShowTip(m_ui->buttonNext, Text("IDS_UPLOAD_INFO_NEXT_FILESONLY"));
             return;
         }
     }
-    m_pDlgProgress->Reset();
-    m_pDlgProgress->hide();
+    OnCbnSelendokComboGoalcatalog();
+    if (!m_bGoalSelected || !IsRight()) {
+        return;
+    }
+    CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
+    CUICPropertyDlg* property = component ? component->GetPropertyDlg() : nullptr;
+    if (!property) {
+        LOG_NULL(kName, "pDlgProperty");
+        return;
+    }
+    tagPropertyStep step;
+    step.strCatalogDoc = m_strCatalogDoc;
+    step.server = m_catalog.Server();
+    for (const auto& row : m_vecRows) {
+        tagPendingFile file;
+        file.strPath = row->strPath;
+        file.ullSize = row->ullSize;
+        step.files.push_back(std::move(file));
+    }
+    step.strTag = TagText();
+    step.strDescription = DescriptionText();
+    step.strTargetID = UploadParentID();
+    step.strTargetPath = m_pCombo->GetSelectedPath();
+    property->SetUploadStep(this, std::move(step));
+    // The files travel with the step: listed here as well, they would come back twice.
+    ClearList();
+    hide();
+    property->show();
+    property->raise();
+    property->activateWindow();
+}
+
+void CUICUploadDlg::ReturnFromProperty(const std::string& tag, const std::string& description,
+                                       const std::string& targetPath,
+                                       const std::vector<tagPendingFile>& files) {
+    LOG_FUNCTION("CUICUploadDlg::ReturnFromProperty");
+    m_pTag->setPlainText(ToQString(tag));
+    m_pDescription->setPlainText(ToQString(description));
+    // A folder made in the target dialog is not in this tree yet: the goal stays as it was.
+    m_pCombo->SelectPath(targetPath, true);
+    for (const tagPendingFile& file : files) {
+        AddFileRow(file.strPath, file.ullSize);
+    }
+    m_pList->show();
+    RefreshSize();
 }
 
 // --- Window plumbing ---

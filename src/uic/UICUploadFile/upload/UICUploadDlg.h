@@ -67,6 +67,10 @@ public:
     void HideWindow();
     void Clear();
     void NotifyFlashRefresh();
+    // The property step: the listed files go to the property dialog and come back from it.
+    void OnBnClickedButtonNext();
+    void ReturnFromProperty(const std::string& tag, const std::string& description,
+                            const std::string& targetPath, const std::vector<tagPendingFile>& files);
 
     // Handlers.
     void OnBnClickedButtonChoose();
@@ -125,6 +129,8 @@ private:
 
     void CreateList();
     void AddRow(std::unique_ptr<tagUploadRow> row, const std::string& sizeText);
+    // A file row, unless a file of that name is listed already.
+    void AddFileRow(const std::string& path, uint64_t size);
     void ClearList();
     void ResetTarget();
     void GetFileProperty();
@@ -134,7 +140,6 @@ private:
     void ShowTip(QWidget* anchor, const std::string& text);
     void ShowUploadTip(const std::string& text);
     bool ShowVerdict(const RuleVerdict& verdict, QWidget* focus);
-    void ColourFullWidth(const std::vector<int32_t>& positions);
     void WriteUploadPath(const char* key, const std::string& path);
     std::string TagText() const;
     // The catalog an upload goes into: the chosen target, or the goal when the target is the top catalog.
@@ -175,4 +180,5 @@ private:
     std::string m_strDescription;
     CUICTransmitDlg* m_pDlgTransmit = nullptr;
     CUICProgressDlg* m_pDlgProgress = nullptr;  // a child window: deleted with the dialog
+    std::string m_strCatalogDoc;                // the last catalog document, for the property step
 };
