@@ -1,17 +1,25 @@
 // The host with the real component, engine and nimbra-diskd, loaded from the build's program folder as
-// `nimbra` loads them: the page's Download button for one file, several files and a folder, and the
+// `nimbra` loads them: the page's Download button for one file, several files and a folder, a target
+// catalog chosen with a new folder and a file uploaded into it through the property dialog, and the
 // language switch reaching the component's windows.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
 #include <memory>
 
 #include "EmbeddedService.h"
@@ -181,6 +189,108 @@ QWidget* WindowTitled(const QString& title) {
             return widget;
     }
     return nullptr;
+}
+
+// The control of a component window with this dialog template id, as the component finds its own.
+QWidget* Control(const QWidget* window, int id) {
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->property("ctrlId").toInt() == id)
+            return child;
+    }
+    return nullptr;
+}
+
+void Click(const QWidget* window, int id) {
+    if (auto* button = qobject_cast<QAbstractButton*>(Control(window, id)))
+        button->click();
+}
+
+void Key(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+std::string CatalogId(HostSession& session, const std::string& parentId, const std::string& name) {
+    std::string error;
+    const auto nodes = session.Disk().Catalogs(error);
+    if (!nodes)
+        return {};
+    const auto found = std::find_if(nodes->begin(), nodes->end(), [&](const CatalogNode& node) {
+        return node.parentId == parentId && node.name == name;
+    });
+    return found == nodes->end() ? std::string() : found->id;
+}
+
+TEST_F(HostComponentTest,
+       ANewFolderChosenAsTargetIsMadeOnTheServiceAndAFileUploadedThroughThePropertiesArrives) {
+    NetDiskPage& page = window->Page();
+    const std::string tripsId = session->Disk().CreateCatalog("root", "Trips");
+    ASSERT_TRUE(page.Reload());
+    // The component's dialogs here are answered by the test itself.
+    answerer.reset();
+    const QString folderName = QString::fromUtf8(Gb18030ToUtf8("海边 2024"));
+
+    // The page's button opens the target catalog dialog; in it, New from the tree's context menu under
+    // Trips, the name typed and Enter, then OK.
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* tree = dialog ? dialog->findChild<QTreeWidget*>() : nullptr;
+        const auto trips = tree ? tree->findItems("Trips", Qt::MatchExactly | Qt::MatchRecursive)
+                                : QList<QTreeWidgetItem*>();
+        if (trips.size() == 1) {
+            tree->setCurrentItem(trips.front());
+            QTimer::singleShot(0, [] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    Key(menu, Qt::Key_Down);
+                    Key(menu, Qt::Key_Return);
+                }
+            });
+            emit tree->customContextMenuRequested(tree->visualItemRect(trips.front()).center());
+            if (auto* editor = tree->findChild<QLineEdit*>()) {
+                editor->setText(folderName);
+                Key(editor, Qt::Key_Return);
+                QApplication::processEvents();
+            }
+            Click(dialog, 10533);
+        }
+        if (dialog && dialog->isVisible())
+            qobject_cast<QDialog*>(dialog)->reject();
+    });
+    ASSERT_EQ(page.ChooseTargetCatalog(), 0);
+    const std::string madeId = CatalogId(*session, tripsId, folderName.toStdString());
+    ASSERT_FALSE(madeId.empty()) << "no folder made under Trips";
+    EXPECT_EQ(page.CurrentCatalogId(), madeId);
+    EXPECT_EQ(page.findChild<QTreeWidget*>()->currentItem()->text(0), folderName);
+
+    // The upload dialog starts in the page's folder; a file chosen, Next, and Upload now.
+    answerer = std::make_unique<ModalAnswerer>();
+    const QString file = work->filePath("notes.txt");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(QByteArray(70000, 'n')) == 70000);
+    out.close();
+    ASSERT_EQ(page.ShowUploadDialog(), 0);
+    QWidget* upload = WindowTitled(ToQString("上传文件"));
+    ASSERT_NE(upload, nullptr);
+    answerer->ExpectFileDialog(file);
+    Click(upload, 10550);
+    ASSERT_TRUE(answerer->Answered());
+    Click(upload, 10529);
+    QWidget* property = WindowTitled(ToQString("文件属性"));
+    ASSERT_NE(property, nullptr);
+    EXPECT_FALSE(upload->isVisible());
+    EXPECT_EQ(qobject_cast<QLineEdit*>(Control(property, 10531))->text(),
+              ToQString("我的网盘\\Trips\\") + folderName);
+    Click(property, 10104);
+    EXPECT_FALSE(property->isVisible());
+    ASSERT_TRUE(WaitFor([&] {
+        std::string error;
+        const auto files = session->Disk().Files(madeId, error);
+        return files && files->size() == 1 && files->front().name == "notes.txt" &&
+               files->front().size == 70000;
+    }));
+    EXPECT_TRUE(answerer->Unexpected().isEmpty()) << answerer->Unexpected().join(", ").toStdString();
 }
 
 TEST_F(HostComponentTest, SwitchingLanguageRetitlesTheUploadDialogAndTheTransferList) {

@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <algorithm>
 #include <memory>
 
@@ -89,6 +91,7 @@ TEST_F(HostWindowsTest, WithoutTheComponentEveryUploadFeatureSaysSoAndTheHostGoe
     EXPECT_EQ(page.ShowTransfers(), -1);
     EXPECT_EQ(page.UploadToCurrent({"/etc/hostname"}, {}), -1);
     EXPECT_EQ(page.DownloadSelection(), -1);
+    EXPECT_EQ(page.ChooseTargetCatalog(), -1);
     EXPECT_EQ(page.Notice(), missing);
     // The page itself still works.
     EXPECT_TRUE(page.Reload());
@@ -121,6 +124,43 @@ TEST_F(HostWindowsTest, RefreshAndTargetChoiceAreActedOn) {
               0);
     EXPECT_EQ(page.CurrentCatalogId(), created);
     EXPECT_EQ(page.CallFlash("<invoke/>", reply), -1);
+}
+
+TEST_F(HostWindowsTest, ANewTargetCatalogIsMadeOnTheServiceAndSelectedOrItsFailureSaid) {
+    NetDiskPage& page = window->Page();
+    const auto choice = [](const std::string& parent, const std::string& name) {
+        return CToolsHelp::ConstructFlashXml2(
+            kFlashChooseTarget, "<data><targetid isshared=\"0\">-1</targetid><parent>" + parent +
+                                    "</parent><strPath>" + name + "</strPath></data>");
+    };
+    std::string reply;
+    ASSERT_EQ(page.CallFlash(choice("root", "新的目标"), reply), 0);
+    const std::string id = CatalogIdNamed(Gb18030ToUtf8("新的目标"));
+    ASSERT_FALSE(id.empty());
+    EXPECT_EQ(page.CurrentCatalogId(), id);
+    EXPECT_TRUE(page.Notice().isEmpty());
+    // A parent that is gone: nothing is made, and the user is told.
+    ASSERT_EQ(page.CallFlash(choice("987654", "无处"), reply), 0);
+    EXPECT_EQ(page.CurrentCatalogId(), id);
+    EXPECT_EQ(
+        page.Notice(),
+        session->Texts().Host("IDS_HOST_CATALOG_NOT_CREATED").arg(QString::fromUtf8(Gb18030ToUtf8("无处"))));
+}
+
+TEST_F(HostWindowsTest, TheTargetChoiceIsOfferedAsAButtonAndInTheTreesContextMenu) {
+    NetDiskPage& page = window->Page();
+    const QString text = session->Texts().Host("IDS_HOST_BUTTON_TARGET");
+    const auto buttons = page.findChildren<QPushButton*>();
+    EXPECT_EQ(
+        std::count_if(buttons.begin(), buttons.end(), [&](QPushButton* b) { return b->text() == text; }), 1);
+    auto* tree = page.findChild<QTreeWidget*>();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(tree->actions().size(), 1);
+    EXPECT_EQ(tree->actions()[0]->text(), text);
+    // Without the component, both say so.
+    tree->actions()[0]->trigger();
+    EXPECT_EQ(page.Notice(), session->Texts().Host("IDS_HOST_COMPONENT_MISSING"));
 }
 
 TEST_F(HostWindowsTest, SpaceNoticeAndUploadingFileReachTheUser) {

@@ -107,6 +107,10 @@ const std::vector<std::string> kUploadKeys = {"IDS_UPLOAD_BUTTON_CANECL",
                                               "IDS_UPLOAD_TRANSMIT_UPLOADED",
                                               "IDS_UPLOAD_TRANSMIT_UPLOADED_EXTRA",
                                               "IDS_UPLOAD_TRANSMIT_UPLOADING"};
+// Keys the component uses besides that vocabulary: the step to the property dialog and the target tree's
+// menu.
+const std::vector<std::string> kAddedUploadKeys = {"IDS_UPLOAD_BUTTON_NEXT", "IDS_UPLOAD_INFO_NEXT_FILESONLY",
+                                                   "IDS_UPLOAD_TARGET_RENAME"};
 const std::vector<std::string> kSkinKeys = {
     "IDC_MAINWND_SKIN_BLUE",  "IDC_MAINWND_SKIN_PURPLE", "IDC_MAINWND_SKIN_GREE",
     "IDC_MAINWND_SKIN_APPLE", "IDC_MAINWND_SKIN_BLUEI",  "IDC_MAINWND_SKIN_BLUEII",
@@ -160,6 +164,7 @@ TEST_P(ShippedLanguage, HoldsEveryKeyOfTheComponentInItsSection) {
     ASSERT_EQ(kGlobalKeys.size() + kUploadKeys.size(), 92u);
     ExpectAllPresent("GLOBAL", kGlobalKeys);
     ExpectAllPresent("UPLOAD", kUploadKeys);
+    ExpectAllPresent("UPLOAD", kAddedUploadKeys);
     ExpectAllPresent("MAINWND", kSkinKeys);
 }
 
@@ -171,6 +176,8 @@ TEST_P(ShippedLanguage, FormattedTextsCarryTheConversionsTheComponentPasses) {
         EXPECT_EQ(Conversions(*text), expected == kFormats.end() ? "" : expected->second)
             << GetParam() << ": " << key << " = " << *text;
     }
+    for (const auto& key : kAddedUploadKeys)
+        EXPECT_EQ(Conversions(*file.Text("UPLOAD", key)), "") << key;
     for (const auto& key : kGlobalKeys)
         EXPECT_EQ(Conversions(*file.Text("GLOBAL", key)), "") << key;
 }

@@ -59,3 +59,12 @@ private:
         return adapter;
     }
 };
+
+// A GetProgress answer: these bytes done, in this task state.
+inline auto ReportsProgress(uint64_t done, int32_t state) {
+    return ::testing::Invoke([=](long, tagUploadProgress& out) {
+        out.ullDone = done;
+        out.nState = state;
+        return 0;
+    });
+}

@@ -13,9 +13,7 @@
 #include <QTextEdit>
 
 #include "CatalogNodes.h"
-#include "MockUIPUpload.h"
-#include "TestHost.h"
-#include "UploadTestTexts.h"
+#include "UploadDialogFixture.h"
 #include "function/DialogItem.h"
 #include "function/ToolsHelp.h"
 #include "function/UIClassFactory.h"
@@ -63,35 +61,15 @@ auto StartsTasks() {
     return Invoke([](UploadFileList& files, const tagUploadInfo&, long) { return AssignTaskIds(files); });
 }
 
-class UploadDlgTest : public ::testing::Test {
+class UploadDlgTest : public UploadDialogFixture {
 protected:
     void SetUp() override {
-        UseKeyNamesAsUploadTexts(host.lang);
-        g_IOrvaLange = &host.lang;
-        Services::SetPrompts(&prompts);
-        Services::SetSkin(&skin);
-        ON_CALL(adapter, GetUIPState()).WillByDefault(Return(2));
-        component = CreateUIInstance<CUICUploadComp>();
-        ASSERT_EQ(component->ShowUpload(CatalogDoc(), nullptr), 0);
-        dialog = component->GetUICUploadDlg();
+        UploadDialogFixture::SetUp();
+        dialog = ShowUploadDialog(CatalogDoc());
         ASSERT_NE(dialog, nullptr);
         WritePrivateProfileString("PREPATH", "upload", nullptr, ConfigFile().c_str());
     }
-    void TearDown() override {
-        UISingleton<CUICUploadComp>::Destroy();
-        Services::SetPrompts(nullptr);
-        Services::SetSkin(nullptr);
-        g_IOrvaLange = nullptr;
-    }
 
-    static std::string ConfigFile() { return CToolsHelp::GetProgramDir() + "config.ini"; }
-
-    std::string File(const std::string& name, int size) {
-        QFile file(m_files.path() + "/" + ToQString(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(size, 'x'));
-        return FromQString(file.fileName());
-    }
     std::string Picture(const std::string& name) {
         const QString path = m_files.path() + "/" + ToQString(name);
         QImage image(300, 200, QImage::Format_RGB32);
@@ -111,25 +89,11 @@ protected:
     QPlainTextEdit* Description() const {
         return qobject_cast<QPlainTextEdit*>(GetDlgItem(dialog, IDC_EDIT_DESCRIPTION));
     }
-    std::vector<std::string> TipTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& tip : skin.Tips()) {
-            texts.push_back(tip.text);
-        }
-        return texts;
-    }
     QPoint UploadButtonPoint() const {
         return GetDlgItem(dialog, IDC_BUTTON_UPLOAD)->mapToGlobal(QPoint(0, 0));
     }
 
-    testhost::TestHost host;
-    NiceMock<MockUIPUpload> adapter;
-    ScopedAdapterInstall adapterInstall{&adapter};
-    ScriptedPrompts prompts;
-    ScriptedSkin skin;
-    CUICUploadComp* component = nullptr;
     CUICUploadDlg* dialog = nullptr;
-    QTemporaryDir m_files;
 };
 
 TEST_F(UploadDlgTest, ShowUploadBuildsTheGoalTreeAndShowsTheLimits) {

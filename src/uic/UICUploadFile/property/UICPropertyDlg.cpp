@@ -16,6 +16,7 @@
 #include "platform/Services.h"
 #include "platform/Skin.h"
 #include "ui_10007.h"
+#include "uic/UICUploadFile/frame/NetDiskFlash.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"

@@ -14,7 +14,6 @@
 #include <unordered_set>
 
 #include "function/ToolsHelp.h"
-#include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/CodePage.h"
 #include "platform/PrivateProfile.h"
@@ -22,6 +21,7 @@
 #include "platform/Services.h"
 #include "platform/Skin.h"
 #include "ui_10008.h"
+#include "uic/UICUploadFile/frame/NetDiskFlash.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "xml/XML.h"
 
@@ -479,6 +479,10 @@ void CUICTargetDlg::OnMenuDelete() {
 void CUICTargetDlg::OnBnClickedButtonOk() {
     static const char* const kName = "CUICTargetDlg::OnBnClickedButtonOk";
     LOG_FUNCTION(kName);
+    // The command counts only while the button takes it: the top folder is never a target.
+    if (!m_pOk->isEnabled()) {
+        return;
+    }
     QTreeWidgetItem* item = m_pTree->currentItem();
     if (!item) {
         LOG_NULL(kName, "hItemSel");
@@ -538,18 +542,10 @@ std::string CUICTargetDlg::MakeTargetPath(QTreeWidgetItem* item) const {
 }
 
 void CUICTargetDlg::NotifyFlash(const std::string& shared) {
-    static const char* const kName = "CUICTargetDlg::NotifyFlash";
     const std::string data = TargetDataDocument(m_strTargetID, m_strCatalogName, shared);
-    if (m_nFlashCallNumber == 0) {
-        return;
+    if (m_nFlashCallNumber != 0) {
+        CallNetDiskFlash(m_nFlashCallNumber, data, "CUICTargetDlg::NotifyFlash");
     }
-    IUICNetDisk* netDisk = GetHostInterface<IUICNetDisk>(IID_IUICNetDisk);
-    if (!netDisk) {
-        LOG_NULL(kName, "pIUICNetDisk");
-        return;
-    }
-    std::string reply;
-    netDisk->CallFlash(CToolsHelp::ConstructFlashXml2(m_nFlashCallNumber, data), reply);
 }
 
 // --- Tree plumbing ---

@@ -27,6 +27,7 @@
 #include "uic/UICUploadFile/controls/SkinSplitterCtrl.h"
 #include "uic/UICUploadFile/controls/UICComboTreeCtrl.h"
 #include "uic/UICUploadFile/frame/LangFormat.h"
+#include "uic/UICUploadFile/frame/NetDiskFlash.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"

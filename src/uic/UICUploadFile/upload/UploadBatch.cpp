@@ -4,17 +4,10 @@
 #include <cstdlib>
 
 #include "function/ToolsHelp.h"
-#include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "uic/UICUploadFile/frame/LangFormat.h"
 #include "uic/UICUploadFile/transfer/UICProgressDlg.h"
 #include "uip/UIPUpload/IUIPUpload.h"
-
-namespace {
-
-constexpr long kRefreshCommand = 198626;
-
-}  // namespace
 
 UploadFileList UploadEntries(const std::vector<tagPendingFile>& files, const std::string& description,
                              const std::string& goalPath) {
@@ -97,14 +90,4 @@ void PrepareProgressBar(CUICProgressDlg*& bar, QWidget* owner, const char* calle
     }
     bar->Reset();
     bar->hide();
-}
-
-void RequestNetDiskRefresh(const std::string& refreshId, const char* caller) {
-    IUICNetDisk* netDisk = GetHostInterface<IUICNetDisk>(IID_IUICNetDisk);
-    if (!netDisk) {
-        LOG_NULL(caller, "pIUICNetDisk");
-        return;
-    }
-    std::string reply;
-    netDisk->CallFlash(CToolsHelp::ConstructFlashXml2(kRefreshCommand, refreshId), reply);
 }

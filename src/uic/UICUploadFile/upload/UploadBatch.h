@@ -42,5 +42,3 @@ std::string UploadCompleteText(int32_t succeeded, int32_t failed);
 // The hidden progress bar of the owner, made on its first upload and reset before each; null (logged
 // under caller) when its window cannot be made.
 void PrepareProgressBar(CUICProgressDlg*& bar, QWidget* owner, const char* caller);
-// Asks the network-disk page to show the catalog again: the target's id, "-1" (a new catalog) or "-2".
-void RequestNetDiskRefresh(const std::string& refreshId, const char* caller);
