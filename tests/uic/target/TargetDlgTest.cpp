@@ -192,16 +192,6 @@ TEST_F(TargetDlgTest, ADocumentWithoutTheExpectedWrapperShowsAnEmptyTree) {
     EXPECT_TRUE(dialog.isVisible());
 }
 
-TEST_F(TargetDlgTest, TheRememberedFolderIsTakenByItsNameWhileItsPathExistsElseTheCurrentOne) {
-    WritePrivateProfileString("PREPATH", "netdiskdownload", "我的网盘\\照片\\2020\\夏天",
-                              ConfigFile().c_str());
-    Open();
-    EXPECT_EQ(Selected(), dialog.ItemOf("15"));
-    WritePrivateProfileString("PREPATH", "netdiskdownload", "我的网盘\\旧的\\夏天", ConfigFile().c_str());
-    Open();
-    EXPECT_EQ(Selected(), dialog.ItemOf("12"));
-}
-
 // --- Selection and buttons ---
 
 TEST_F(TargetDlgTest, TheTopFolderCannotBeTheTargetAndAPendingFolderGetsNothingUnderIt) {
@@ -413,6 +403,13 @@ TEST_F(TargetDlgTest, OkRemembersThePathAndTellsThePageWhichFolderWasChosen) {
     EXPECT_EQ(answer.targetId, "15");
     EXPECT_EQ(answer.shared, "0");
     EXPECT_EQ(answer.parent, "");
+    // With function number 0 the page hears nothing; the path is remembered all the same.
+    Open(kTree, 1, 0);
+    Select("13");
+    dialog.OnBnClickedButtonOk();
+    EXPECT_EQ(dialog.result(), IDOK);
+    EXPECT_EQ(host.netDisk.flashRequests.size(), 1u);
+    EXPECT_EQ(Remembered(), "我的网盘\\照片\\2020");
 }
 
 TEST_F(TargetDlgTest, ANewFolderIsAnsweredAsMinusOneWithItsParentAndName) {
@@ -426,15 +423,6 @@ TEST_F(TargetDlgTest, ANewFolderIsAnsweredAsMinusOneWithItsParentAndName) {
     EXPECT_EQ(answer.parent, "13");
     EXPECT_EQ(answer.name, "秋天");
     EXPECT_EQ(Remembered(), "我的网盘\\照片\\2020\\秋天");
-}
-
-TEST_F(TargetDlgTest, WithFunctionNumberZeroThePageHearsNothingButThePathIsRemembered) {
-    Open(kTree, 1, 0);
-    Select("13");
-    dialog.OnBnClickedButtonOk();
-    EXPECT_EQ(dialog.result(), IDOK);
-    EXPECT_TRUE(host.netDisk.flashRequests.empty());
-    EXPECT_EQ(Remembered(), "我的网盘\\照片\\2020");
 }
 
 // --- Through the component ---

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <unordered_set>
 
 #include "function/ToolsHelp.h"
@@ -135,8 +137,12 @@ bool CUICTargetDlg::OnInitDialog() {
     AnchorControl(m_ui->buttonCancel, ANCHOR_BOTTOMRIGHT);
     SC_ORVA::RegisterWindow(this);
     SetLanguage();
-    for (int id : kImageIds) {
-        m_images.emplace_back(QStringLiteral(":/target/%1.png").arg(id));
+    // Each icon pairs an image with its selected form, the next one in the list.
+    for (size_t image = 0; image + 1 < std::size(kImageIds); image += 2) {
+        QIcon icon;
+        icon.addPixmap(QPixmap(QStringLiteral(":/target/%1.png").arg(kImageIds[image])), QIcon::Normal);
+        icon.addPixmap(QPixmap(QStringLiteral(":/target/%1.png").arg(kImageIds[image + 1])), QIcon::Selected);
+        m_icons.push_back(icon);
     }
     return true;
 }
@@ -564,12 +570,10 @@ int CUICTargetDlg::ImageOf(const QTreeWidgetItem* item) {
 }
 
 void CUICTargetDlg::SetItemImage(QTreeWidgetItem* item, int image) {
-    QIcon icon;
-    if (image + 1 < static_cast<int>(m_images.size())) {
-        icon.addPixmap(m_images[image], QIcon::Normal);
-        icon.addPixmap(m_images[image + 1], QIcon::Selected);
+    const auto icon = static_cast<size_t>(image / 2);
+    if (icon < m_icons.size()) {
+        item->setIcon(0, m_icons[icon]);
     }
-    item->setIcon(0, icon);
     item->setData(0, kImageRole, image);
 }
 

@@ -4,8 +4,7 @@
 // host (the choice goes to the network-disk page as a Flash request); the property dialog runs its own
 // and reads the choice back through the getters after OK.
 
-#include <QPixmap>
-#include <QPointer>
+#include <QIcon>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -108,7 +107,7 @@ private:
     QPushButton* m_pNew = nullptr;
     QPushButton* m_pOk = nullptr;
     CTargetLabelDelegate* m_pDelegate = nullptr;
-    std::vector<QPixmap> m_images;
+    std::vector<QIcon> m_icons;  // folder, shared folder: each with its selected image
 
     std::string m_strDoc;
     int32_t m_nNoWrapper = 0;
