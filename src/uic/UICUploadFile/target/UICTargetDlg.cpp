@@ -206,10 +206,11 @@ bool CUICTargetDlg::ParseXMLEx(const std::string& doc) {
 
 void CUICTargetDlg::InitEx() {
     LOG_FUNCTION("CUICTargetDlg::InitEx");
-    ParseXMLEx(m_strDoc);
+    // The items go before the records they point at.
     m_setNewItems.clear();
     m_vecItems.clear();
     m_pTree->clear();
+    ParseXMLEx(m_strDoc);
     m_pOk->setEnabled(true);
     m_pNew->setEnabled(true);
     m_catalogs.BuildTree(GetPrivateProfileString("PREPATH", "netdiskdownload", "", ConfigFile().c_str()));
