@@ -94,3 +94,15 @@ enum ProgressControlId {
     IDC_STATIC_PROGRESS_TEXT = 10536,
     IDC_BUTTON_PROGRESS_CLOSE = 10537,
 };
+
+// --- Skin download dialog ---
+
+enum SkinDialogId {
+    IDD_DIALOG_DOWNLOADSKIN = 1006,
+};
+
+// Skin download dialog (1006); its OK button is IDOK (1).
+enum SkinControlId {
+    IDC_PROGRESS_DOWNLOADSKIN = 1007,
+    IDC_STATIC_SKINNAME = 1008,
+};
