@@ -6,11 +6,10 @@
 // Both unpack into memory (/dev/shm) when the machine has it: on a disk file system, the deletions between
 // rounds (and other processes' builds) make the allocation of new inodes cost more than the unpacking
 // itself, in both contenders alike, and the figure would measure the disk's mood.
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
@@ -24,8 +23,6 @@
 
 #include "ZipArchiveBuilder.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -111,19 +108,8 @@ bool WriteBomb(const fs::path& path) {
     return zip.Close();
 }
 
-bool Run(const std::vector<std::string>& command) {
-    std::vector<char*> argv;
-    for (const std::string& arg : command) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return false;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+bool Run(const QString& program, const QStringList& arguments) {
+    return QProcess::execute(program, arguments) == 0;
 }
 
 double Seconds(const std::function<bool()>& work, bool& ok) {
@@ -204,7 +190,8 @@ int main(int argc, char** argv) {
             fresh();
             reference.push_back(Seconds(
                 [&] {
-                    return Run({"bsdtar", "-xf", archive.string(), "-C", out.string()});
+                    return Run("bsdtar", {"-xf", QString::fromStdString(archive.string()), "-C",
+                                          QString::fromStdString(out.string())});
                 },
                 ok));
             ok = TreeBytes(out) == expectedBytes && ok;

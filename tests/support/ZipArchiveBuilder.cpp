@@ -7,17 +7,15 @@ namespace {
 
 constexpr uLong kUnixMadeBy = (3 << 8) | 20;
 
+// The entry's time stamp in the DOS form zip keeps: local time, two-second steps.
 zip_fileinfo InfoAt(std::time_t modified) {
     const std::time_t when = modified == 0 ? std::time(nullptr) : modified;
     std::tm local{};
     localtime_r(&when, &local);
     zip_fileinfo info{};
-    info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
-    info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);
-    info.tmz_date.tm_hour = static_cast<uInt>(local.tm_hour);
-    info.tmz_date.tm_mday = static_cast<uInt>(local.tm_mday);
-    info.tmz_date.tm_mon = static_cast<uInt>(local.tm_mon);
-    info.tmz_date.tm_year = static_cast<uInt>(local.tm_year + 1900);
+    info.dosDate = static_cast<uLong>(local.tm_year - 80) << 25 | static_cast<uLong>(local.tm_mon + 1) << 21 |
+                   static_cast<uLong>(local.tm_mday) << 16 | static_cast<uLong>(local.tm_hour) << 11 |
+                   static_cast<uLong>(local.tm_min) << 5 | static_cast<uLong>(local.tm_sec / 2);
     return info;
 }
 

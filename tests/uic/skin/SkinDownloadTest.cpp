@@ -19,6 +19,7 @@
 
 #include "MockUIPUpload.h"
 #include "TestHost.h"
+#include "WholeFiles.h"
 #include "ZipArchiveBuilder.h"
 #include "function/IUIPCallBack.h"
 #include "function/ToolsHelp.h"
@@ -43,16 +44,6 @@ using ::testing::Return;
 constexpr int32_t kTaskId = 77;
 constexpr unsigned kPoll = CUICDownLoadSkinDlg::kPollTimer;
 const char* const kUrl = "http://disk.example/static/skins/purple.zip";
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const fs::path& path, const std::string& content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 class SkinDownloadTest : public ::testing::Test {
 protected:
@@ -246,44 +237,33 @@ TEST_F(SkinDownloadTest, IdsOutsideTheNineSkinsAreNamedAsTheBlueOne) {
     EXPECT_EQ(Name(dialog), ToQString("经典蓝"));
 }
 
-TEST_F(SkinDownloadTest, AFinishedSkinIsInstalledAndAppliedWhenTheUserSaysYes) {
-    WritePurpleArchive("QMenuBar { background-color: #6b3fa0; }");
-    CUICDownLoadSkinDlg* dialog = Start(1);
-    ASSERT_NE(dialog, nullptr);
-    const QPointer<CUICDownLoadSkinDlg> alive(dialog);
-    EngineReports(TASK_FINISHED, 100, 1000);
-    dialog->OnTimer(kPoll);
-    EXPECT_TRUE(host.mainWnd.skinsApplied.empty()) << "the state is seen at the next poll";
+TEST_F(SkinDownloadTest, AFinishedSkinIsInstalledAndAppliedOnlyWhenTheUserSaysYes) {
+    for (const int answer : {IDYES, IDNO}) {
+        WritePurpleArchive("QMenuBar { background-color: #6b3fa0; }");
+        CUICDownLoadSkinDlg* dialog = Start(1);
+        ASSERT_NE(dialog, nullptr);
+        const QPointer<CUICDownLoadSkinDlg> alive(dialog);
+        EngineReports(TASK_FINISHED, 100, 1000);
+        dialog->OnTimer(kPoll);
+        EXPECT_FALSE(fs::exists(SkinFolder() / "purple")) << "the state is seen at the next poll";
 
-    prompts.ClearCalls();
-    prompts.QueueMessageBoxResult(IDYES);
-    EXPECT_CALL(adapter, DeleteTask(kTaskId, 0));
-    dialog->OnTimer(kPoll);
-    ASSERT_EQ(prompts.Calls().size(), 1u);
-    EXPECT_EQ(prompts.Calls()[0].text, "典雅紫下载完成，是否立即使用？");
-    EXPECT_EQ(prompts.Calls()[0].caption, "提示");
-    EXPECT_EQ(prompts.Calls()[0].type, 0x44u);
-    EXPECT_EQ(Read(SkinFolder() / "purple/skin.qss"), "QMenuBar { background-color: #6b3fa0; }");
-    EXPECT_EQ(host.mainWnd.skinsApplied, std::vector<long>{1});
-    EXPECT_FALSE(fs::exists(ArchiveFile()));
-    EXPECT_FALSE(Listed(1));
-    Reap();
-    EXPECT_TRUE(alive.isNull());
-}
-
-TEST_F(SkinDownloadTest, NoInstallsTheSkinWithoutTellingTheHost) {
-    WritePurpleArchive("QWidget {}");
-    CUICDownLoadSkinDlg* dialog = Start(1);
-    ASSERT_NE(dialog, nullptr);
-    EngineReports(TASK_FINISHED, 100, 1000);
-    dialog->OnTimer(kPoll);
-    prompts.QueueMessageBoxResult(IDNO);
-    EXPECT_CALL(adapter, DeleteTask(kTaskId, 0));
-    dialog->OnTimer(kPoll);
-    EXPECT_TRUE(fs::exists(SkinFolder() / "purple/skin.qss"));
-    EXPECT_TRUE(host.mainWnd.skinsApplied.empty());
-    EXPECT_FALSE(fs::exists(ArchiveFile()));
-    EXPECT_FALSE(Listed(1));
+        prompts.ClearCalls();
+        prompts.QueueMessageBoxResult(answer);
+        EXPECT_CALL(adapter, DeleteTask(kTaskId, 0));
+        dialog->OnTimer(kPoll);
+        ASSERT_EQ(prompts.Calls().size(), 1u);
+        EXPECT_EQ(prompts.Calls()[0].text, "典雅紫下载完成，是否立即使用？");
+        EXPECT_EQ(prompts.Calls()[0].caption, "提示");
+        EXPECT_EQ(prompts.Calls()[0].type, 0x44u);
+        EXPECT_EQ(Read(SkinFolder() / "purple/skin.qss"), "QMenuBar { background-color: #6b3fa0; }");
+        EXPECT_EQ(host.mainWnd.skinsApplied, std::vector<long>{1}) << "applied at the Yes, not at the No";
+        EXPECT_FALSE(fs::exists(ArchiveFile()));
+        EXPECT_FALSE(Listed(1));
+        Reap();
+        EXPECT_TRUE(alive.isNull());
+        ::testing::Mock::VerifyAndClearExpectations(&adapter);
+        fs::remove_all(SkinFolder() / "purple");
+    }
 }
 
 TEST_F(SkinDownloadTest, AnArchiveThatCannotBeInstalledWholeIsAFailedDownload) {

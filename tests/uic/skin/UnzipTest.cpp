@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "WholeFiles.h"
 #include "ZipArchiveBuilder.h"
 #include "platform/CodePage.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
@@ -24,16 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const fs::path& path, const std::string& content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::string RandomBytes(size_t size, unsigned seed) {
     std::mt19937 random(seed);
