@@ -525,8 +525,15 @@ long CUICUploadComp::UnZip(const std::string& archivePath, const std::string& ta
     LOG_FUNCTION(kName);
     const UnzipReport report =
         CZipExtractor().Extract(Gb18030ToUtf8(archivePath), Gb18030ToUtf8(targetFolder));
-    for (const SkippedZipEntry& skipped : report.skipped) {
+    // A hostile archive may hold thousands of such entries: the first few tell the story.
+    constexpr size_t kSkipsLogged = 10;
+    for (size_t i = 0; i < std::min(report.skipped.size(), kSkipsLogged); ++i) {
+        const SkippedZipEntry& skipped = report.skipped[i];
         LOG_INFO(kName, Utf8ToGb18030("skipped " + skipped.name + ": " + skipped.reason).c_str());
+    }
+    if (report.skipped.size() > kSkipsLogged) {
+        LOG_INFO(kName,
+                 ("skipped " + std::to_string(report.skipped.size() - kSkipsLogged) + " more").c_str());
     }
     if (!report.installed) {
         LOG_ERROR(kName, Utf8ToGb18030(report.error).c_str());
