@@ -14,7 +14,7 @@ packages=(
 # Extra sets, asked for by scripts that need them ("bench", "fuzz", "docs": the screenshot capture).
 for extra in "$@"; do
   case "$extra" in
-    bench) packages+=(nginx-light curl libvips-tools imagemagick graphicsmagick) ;;
+    bench) packages+=(nginx-light curl libvips-tools imagemagick graphicsmagick libarchive-tools) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     docs) packages+=(imagemagick xdotool) ;;
     *) echo "setup-deps: unknown extra set '$extra'" >&2; exit 2 ;;

@@ -55,7 +55,11 @@ void HostSession::Offer(const GUID& iid, IUSBase* object) {
 IUICUpload* HostSession::LoadComponent() {
     if (Component() || !ComponentError().empty())
         return Component();
-    return m_loader.Load(m_programDir);
+    IUICUpload* component = m_loader.Load(m_programDir);
+    // The component's own windows (the skin download's) find it through the framework, as any component.
+    if (component)
+        Offer(IID_IUICUpload, component);
+    return component;
 }
 
 bool HostSession::SignIn(const std::string& serviceUrl, const std::string& account,

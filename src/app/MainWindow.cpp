@@ -116,14 +116,16 @@ long MainWindow::ApplySkin(long skinId) {
     if (!styleSheet)
         return -1;
     qApp->setStyleSheet(*styleSheet);
-    if (skinId >= 0 && skinId < SkinStyles::kCount)
-        m_skinActions[static_cast<int>(skinId)]->setChecked(true);
+    m_appliedSkin = skinId >= 0 && skinId < SkinStyles::kCount ? skinId : 0;
+    m_skinActions[static_cast<int>(m_appliedSkin)]->setChecked(true);
     return 0;
 }
 
 void MainWindow::ChooseSkin(long skinId) {
     if (ApplySkin(skinId) == 0)
         return;
+    // The menu marks the skin in use until the new one is applied.
+    m_skinActions[static_cast<int>(m_appliedSkin)]->setChecked(true);
     // Not installed: the component downloads the archive and calls ApplySkin when the user accepts it.
     IUICUpload* component = m_session.Component();
     const std::string name = SkinStyles::Name(skinId).toStdString();

@@ -60,6 +60,7 @@ private:
     QAction* m_networkLost = nullptr;
     QAction* m_networkBack = nullptr;
     QList<QAction*> m_skinActions;
+    long m_appliedSkin = 0;
 };
 
 }  // namespace nimbra::app

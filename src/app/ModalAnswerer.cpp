@@ -1,5 +1,6 @@
 #include "ModalAnswerer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -37,6 +38,13 @@ void ModalAnswerer::Look() {
         static_cast<QDialog*>(files)->accept();
         m_path.clear();
         m_answered = true;
+        return;
+    }
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (QAbstractButton* answer =
+            box && m_boxAnswer != QMessageBox::NoButton ? box->button(m_boxAnswer) : nullptr) {
+        m_answeredBoxes << box->text();
+        answer->click();
         return;
     }
     m_unexpected << modal->windowTitle();

@@ -18,6 +18,35 @@ void WriteWholeFile(const std::filesystem::path& path, std::string_view content)
         throw std::runtime_error("cannot write " + path.string());
 }
 
+// The skins the client does not ship: it downloads them from static/skins/NAME.zip when picked.
+struct DemoSkin {
+    const char* name;
+    const char* styleSheet;
+};
+
+constexpr DemoSkin kDemoSkins[] = {
+    {"purple",
+     "/* Nimbra skin: Elegant purple */\n"
+     "QWidget { color: #2d1b4e; }\n"
+     "QMainWindow, QDialog { background-color: #f5f0fa; }\n"
+     "QMenuBar { background-color: #6b3fa0; color: white; }\n"
+     "QMenuBar::item:selected { background-color: #7e52b5; }\n"
+     "QStatusBar { background-color: #e9def5; color: #2d1b4e; }\n"
+     "QPushButton { background-color: #6b3fa0; color: white; border: none; border-radius: 4px; "
+     "padding: 5px 12px; }\n"
+     "QPushButton:hover { background-color: #7e52b5; }\n"
+     "QPushButton:disabled { background-color: #d4c3e8; }\n"
+     "QProgressBar { border: 1px solid #d4c3e8; border-radius: 3px; background-color: white; }\n"
+     "QProgressBar::chunk { background-color: #6b3fa0; }\n"
+     "QTreeWidget, QTableWidget { background-color: white; border: 1px solid #d4c3e8; "
+     "selection-background-color: #e4d5f3; selection-color: #2d1b4e; }\n"
+     "QHeaderView::section { background-color: #e9def5; border: none; border-right: 1px solid #d4c3e8; "
+     "padding: 4px; color: #2d1b4e; }\n"
+     "QLabel#Notice { background-color: #fff4d6; border: 1px solid #f0c36d; border-radius: 4px; "
+     "padding: 6px; color: #5a4100; }\n"
+     "QLabel#DropHint { color: #2d1b4e; padding: 6px; border: 1px dashed #d4c3e8; border-radius: 4px; }\n"},
+};
+
 }  // namespace
 
 void DemoSeeder::Seed() {
@@ -34,7 +63,7 @@ void DemoSeeder::Seed() {
         AddFile(account, photos, "sunset.jpg", DemoThumbnailJpeg(), true);
         AddFile(account, travel, "行程.txt", "第一天：出发。\n", false);
     }
-    WriteSkinArchive();
+    WriteSkinArchives();
 }
 
 int64_t DemoSeeder::AddCatalog(int64_t accountId, int64_t parentId, const std::string& name) {
@@ -61,18 +90,16 @@ void DemoSeeder::AddFile(int64_t accountId, int64_t catalogId, const std::string
     transaction.Commit();
 }
 
-void DemoSeeder::WriteSkinArchive() {
+void DemoSeeder::WriteSkinArchives() {
     const auto dir = m_context.layout.StaticDir() / "skins";
-    const auto archive = dir / "purple.zip";
-    if (std::filesystem::exists(archive))
-        return;
     std::filesystem::create_directories(dir);
-    const std::string styleSheet =
-        "/* Nimbra purple skin */\n"
-        "QWidget { background-color: #efe7f7; color: #2b1740; }\n"
-        "QPushButton { background-color: #7a4fa3; color: white; border-radius: 3px; padding: 3px 8px; }\n";
-    if (!WriteZipArchive(archive, {{"purple/skin.qss", styleSheet}}))
-        throw std::runtime_error("cannot write " + archive.string());
+    for (const DemoSkin& skin : kDemoSkins) {
+        const auto archive = dir / (std::string(skin.name) + ".zip");
+        if (std::filesystem::exists(archive))
+            continue;
+        if (!WriteZipArchive(archive, {{std::string(skin.name) + "/skin.qss", skin.styleSheet}}))
+            throw std::runtime_error("cannot write " + archive.string());
+    }
 }
 
 }  // namespace nimbra::service

@@ -9,7 +9,8 @@
 namespace nimbra::service {
 
 // Gives a fresh data folder something to show: account "demo" (password "demo") with a few catalogs and
-// files, a photo with a thumbnail, and a skin archive under static/skins. Does nothing when "demo" exists.
+// files and a photo with a thumbnail (once: nothing is added when "demo" exists), and under static/skins
+// an archive of every skin the client does not ship (each written when missing).
 class DemoSeeder final {
 public:
     explicit DemoSeeder(ServiceContext& context) : m_context(context) {}
@@ -19,7 +20,7 @@ private:
     int64_t AddCatalog(int64_t accountId, int64_t parentId, const std::string& name);
     void AddFile(int64_t accountId, int64_t catalogId, const std::string& name, std::string_view content,
                  bool withThumbnail);
-    void WriteSkinArchive();
+    void WriteSkinArchives();
 
     ServiceContext& m_context;
 };

@@ -36,4 +36,16 @@ TEST(ModalAnswerer, ClosesAnyOtherBlockingWindowAndNamesIt) {
     EXPECT_EQ(answerer.Unexpected(), QStringList{"Space"});
 }
 
+TEST(ModalAnswerer, AnswersMessageBoxesWithTheChosenButtonWhereTheyOfferIt) {
+    GuiApp();
+    ModalAnswerer answerer;
+    answerer.AnswerMessageBoxes(QMessageBox::Yes);
+    EXPECT_EQ(QMessageBox::question(nullptr, "Skin", "Use it now?"), QMessageBox::Yes);
+    // A box without that button is closed as unexpected.
+    QMessageBox notice(QMessageBox::Information, "Notice", "failed", QMessageBox::Ok);
+    notice.exec();
+    EXPECT_EQ(answerer.AnsweredBoxes(), QStringList{"Use it now?"});
+    EXPECT_EQ(answerer.Unexpected(), QStringList{"Notice"});
+}
+
 }  // namespace

@@ -134,3 +134,15 @@ enum PropertyControlId {
 enum UploadStepControlId {
     IDC_BUTTON_NEXT = 10529,
 };
+
+// --- Skin download dialog ---
+
+enum SkinDialogId {
+    IDD_DIALOG_DOWNLOADSKIN = 1006,
+};
+
+// Skin download dialog (1006); its OK button is IDOK (1).
+enum SkinControlId {
+    IDC_PROGRESS_DOWNLOADSKIN = 1007,
+    IDC_STATIC_SKINNAME = 1008,
+};

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 
@@ -11,11 +12,15 @@
 #include "function/UIPCallBack.h"
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
+#include "platform/CodePage.h"
 #include "platform/Prompts.h"
+#include "platform/Services.h"
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/download/DownloadRequest.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
 #include "uic/UICUploadFile/property/UICPropertyDlg.h"
+#include "uic/UICUploadFile/skin/UICDownLoadSkinDlg.h"
+#include "uic/UICUploadFile/skin/ZipExtractor.h"
 #include "uic/UICUploadFile/target/UICTargetDlg.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
@@ -98,6 +103,7 @@ CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUICTransmitDlg>::Destroy();
     UISingleton<CUICPropertyDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
+    CUICDownLoadSkinDlg::DestroyAll();
 }
 
 long CUICUploadComp::AddRef() {
@@ -184,12 +190,12 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
             result = 0;
             break;
         case UIP_EVENT_SKIN_DOWNLOAD:
+            ShowDownSkinDlg(reinterpret_cast<const tagFileInfo*>(wParam), static_cast<long>(lParam));
             result = 0;
             break;
         default:
             break;
     }
-    (void)lParam;
     LOG_EXIT(kName);
     return result;
 }
@@ -394,11 +400,56 @@ CDownloadRequest CUICUploadComp::DownloadRequest() {
     return CDownloadRequest(ExistingWindow(m_pDlgTransmit), [this] { return GetComponentHwnd(); });
 }
 
-long CUICUploadComp::DownloadSkin(const std::string& /*url*/, const std::string& /*archivePath*/,
-                                  long /*skinId*/) {
-    LOG_FUNCTION("CUICUploadComp::DownloadSkin");
-    LOG_ERROR("CUICUploadComp::DownloadSkin", "skin download is not available");
-    return -1;
+long CUICUploadComp::DownloadSkin(const std::string& url, const std::string& archivePath, long skinId) {
+    static const char* const kName = "CUICUploadComp::DownloadSkin";
+    LOG_FUNCTION(kName);
+    Prompts& prompts = Services::GetPrompts();
+    if (std::find(m_vecDownloadingSkin.begin(), m_vecDownloadingSkin.end(), skinId) !=
+        m_vecDownloadingSkin.end()) {
+        prompts.MessageBox(nullptr, CToolsHelp::GetString("IDS_UPLOAD_DOWNLOADSKIN_DOWNLOADED", "UPLOAD"),
+                           CToolsHelp::GetString("IDS_GLOBAL_INFO_WARNING", "GLOBAL"), MB_ICONWARNING);
+        return 0;
+    }
+    if (prompts.MessageBox(nullptr, CToolsHelp::GetString("IDS_UPLOAD_DOWNLOADSKIN_NOEXIST", "UPLOAD"),
+                           CToolsHelp::GetString("IDS_GLOBAL_INFO_INFORMATION", "GLOBAL"),
+                           MB_YESNO | MB_ICONINFORMATION) != IDYES) {
+        return 0;
+    }
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return -1;
+    }
+    // Listed before the call: the adapter reports the new task, and its dialog opens, from inside it.
+    m_vecDownloadingSkin.push_back(skinId);
+    if (adapter->DownloadFile(url, archivePath, DOWNLOAD_KIND_SKIN, skinId) != 0) {
+        // No dialog will ever end this download: the id is free again and the user learns why nothing comes.
+        LOG_FAILED(kName, "DownloadFile");
+        DownloadSkinResult(skinId, 0);
+        CUICDownLoadSkinDlg::ReportFailure(skinId);
+    }
+    return 0;
+}
+
+void CUICUploadComp::ShowDownSkinDlg(const tagFileInfo* record, long skinId) {
+    static const char* const kName = "CUICUploadComp::ShowDownSkinDlg";
+    LOG_FUNCTION(kName);
+    if (!record) {
+        LOG_NULL(kName, "wParam");
+        return;
+    }
+    auto* dialog = new CUICDownLoadSkinDlg();
+    if (!dialog->Create()) {
+        LOG_INFO(kName, "创建对话框失败");
+        delete dialog;
+        DownloadSkinResult(skinId, 0);
+        return;
+    }
+    if (const QScreen* screen = dialog->screen()) {
+        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    }
+    dialog->show();
+    dialog->StartDownLoad(*record, skinId);
 }
 
 long CUICUploadComp::InitUIP(const std::string& loginDoc) {
@@ -492,16 +543,44 @@ long CUICUploadComp::SetPreUploadParameterss(const std::string& uploadDoc) {
     return 0;
 }
 
-long CUICUploadComp::UnZip(const std::string& /*archivePath*/, const std::string& /*targetFolder*/) {
-    LOG_FUNCTION("CUICUploadComp::UnZip");
-    LOG_ERROR("CUICUploadComp::UnZip", "skin archives are not available");
-    return -1;
+long CUICUploadComp::UnZip(const std::string& archivePath, const std::string& targetFolder) {
+    static const char* const kName = "CUICUploadComp::UnZip";
+    LOG_FUNCTION(kName);
+    const UnzipReport report =
+        CZipExtractor().Extract(Gb18030ToUtf8(archivePath), Gb18030ToUtf8(targetFolder));
+    // A hostile archive may hold thousands of such entries: the first few tell the story.
+    constexpr size_t kSkipsLogged = 10;
+    for (size_t i = 0; i < std::min(report.skipped.size(), kSkipsLogged); ++i) {
+        const SkippedZipEntry& skipped = report.skipped[i];
+        LOG_INFO(kName, Utf8ToGb18030("skipped " + skipped.name + ": " + skipped.reason).c_str());
+    }
+    if (report.skipped.size() > kSkipsLogged) {
+        LOG_INFO(kName,
+                 ("skipped " + std::to_string(report.skipped.size() - kSkipsLogged) + " more").c_str());
+    }
+    if (!report.installed) {
+        LOG_ERROR(kName, Utf8ToGb18030(report.error).c_str());
+        return -1;
+    }
+    return 0;
 }
 
-long CUICUploadComp::DownloadSkinResult(long /*skinId*/, long /*success*/) {
-    LOG_FUNCTION("CUICUploadComp::DownloadSkinResult");
-    LOG_ERROR("CUICUploadComp::DownloadSkinResult", "skin download is not available");
-    return -1;
+long CUICUploadComp::DownloadSkinResult(long skinId, long success) {
+    static const char* const kName = "CUICUploadComp::DownloadSkinResult";
+    LOG_FUNCTION(kName);
+    const auto listed = std::find(m_vecDownloadingSkin.begin(), m_vecDownloadingSkin.end(), skinId);
+    if (listed != m_vecDownloadingSkin.end()) {
+        m_vecDownloadingSkin.erase(listed);
+    }
+    if (success != 0) {
+        IUICMainWnd* mainWnd = GetHostInterface<IUICMainWnd>(IID_IUICMainWnd);
+        if (!mainWnd) {
+            LOG_NULL(kName, "pUICMainWnd");
+            return 0;
+        }
+        mainWnd->ApplySkin(skinId);
+    }
+    return 0;
 }
 
 long CUICUploadComp::ForwardDownload(const char* operation, const std::string& url,

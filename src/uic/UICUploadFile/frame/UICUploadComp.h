@@ -88,6 +88,8 @@ private:
     CDownloadRequest DownloadRequest();
     long ForwardDownload(const char* operation, const std::string& url, const std::string& localPath,
                          long kind);
+    // Engine event 3: a progress window of its own for the new skin download.
+    void ShowDownSkinDlg(const tagFileInfo* record, long skinId);
 
     std::atomic<long> m_nRef{0};
     std::string m_strInitParam;
