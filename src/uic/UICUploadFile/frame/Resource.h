@@ -94,3 +94,10 @@ enum ProgressControlId {
     IDC_STATIC_PROGRESS_TEXT = 10536,
     IDC_BUTTON_PROGRESS_CLOSE = 10537,
 };
+
+// --- Upload task list ---
+
+enum UploadTaskListId {
+    IDD_DIALOG_UPLOADTASKLIST = 10040,
+    IDC_LIST_UPLOADTASK = 10630,
+};

@@ -11,9 +11,11 @@
 #include "function/UIPCallBack.h"
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
+#include "platform/Clock.h"
 #include "platform/WindowMessage.h"
 #include "uic/UICUploadFile/download/DownloadRequest.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
+#include "uic/UICUploadFile/tasklist/UploadTaskListDlg.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
@@ -83,6 +85,7 @@ CUICUploadComp::CUICUploadComp() = default;
 // application object still exists.
 CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUICUploadDlg>::Destroy();
+    UISingleton<CUploadTaskListDlg>::Destroy();
     UISingleton<CUICTransmitDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
 }
@@ -155,6 +158,9 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
             if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
                 transmit->AddUpload(reinterpret_cast<const FileInfoList*>(wParam));
             }
+            if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+                taskList->Reload();
+            }
             result = 0;
             break;
         case UIP_EVENT_DOWNLOAD:
@@ -167,6 +173,9 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
         case UIP_EVENT_FOLDER_BATCH:
             if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
                 transmit->showUploadCatalog(reinterpret_cast<const FileInfoList*>(wParam));
+            }
+            if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+                taskList->Reload();
             }
             result = 0;
             break;
@@ -286,8 +295,27 @@ long CUICUploadComp::Clean() {
 
 long CUICUploadComp::IsFileOnUploading() {
     LOG_FUNCTION("CUICUploadComp::IsFileOnUploading");
-    // Only the upload task list knows running uploads, and the component never has one.
-    return m_pUploadTaskListDlg ? 1 : 0;
+    CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg);
+    if (!taskList) {
+        return 0;
+    }
+    taskList->SavePauseId();
+    return taskList->IsFileOnUploading(0) ? 1 : 0;
+}
+
+long CUICUploadComp::SavePauseId(const std::vector<long>& ids) {
+    static const char* const kName = "CUICUploadComp::SavePauseId";
+    LOG_FUNCTION(kName);
+    IUICSet* settings = GetHostInterface<IUICSet>(IID_IUICSet);
+    if (!settings) {
+        LOG_NULL(kName, "pIUICSet");
+        return -1;
+    }
+    if (settings->StoreValue("UploadTaskInfo", ids) == -1) {
+        NIMBRA_LOG("%s,Info = %s", kName, "向服务器存储上传任务信息失败！");
+        return -1;
+    }
+    return 0;
 }
 
 long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& uploadDoc,
@@ -528,17 +556,48 @@ CUploadTaskListDlg* CUICUploadComp::GetUploadTaskMngDlg() {
 
 long CUICUploadComp::OnNetworkState(long connected) {
     LOG_FUNCTION("CUICUploadComp::OnNetworkState");
-    // Continuing uploads on return needs the upload task list, which the component does not have yet;
-    // the engine keeps its tasks either way.
     if (connected == 0) {
         if (CUICUploadDlg* upload = ExistingWindow(m_pUICUploadDlg)) {
             upload->HideWindow();
         }
+        if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+            taskList->hide();
+        }
         if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
             transmit->HideWindow();
         }
+    } else if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+        // A second notice while the first still waits adds nothing.
+        if (!m_bContinuing) {
+            m_bContinuing = true;
+            ContinueAfterNetworkReturn(*taskList);
+            m_bContinuing = false;
+        }
     }
     return 0;
+}
+
+void CUICUploadComp::ContinueAfterNetworkReturn(CUploadTaskListDlg& taskList) {
+    static const char* const kName = "CUICUploadComp::OnNetworkState";
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return;
+    }
+    adapter->SyncUploadTask();
+    // At most about 3 s for the engine to confirm its tasks; the windows go on meanwhile.
+    Clock& clock = Clock::Current();
+    const uint64_t start = clock.TickCount();
+    do {
+        if (adapter->GetUIPState() != 0) {
+            break;
+        }
+        clock.WaitProcessingEvents(1000);
+        if (adapter->GetUIPState() != 0) {
+            break;
+        }
+    } while (clock.TickCount() - start <= 3000);
+    taskList.OnFileTaskContinue();
 }
 
 void CUICUploadComp::Register() {
@@ -555,6 +614,11 @@ void CUICUploadComp::Register() {
         const std::string document = m_strInitParam;
         InitUIP(document);
     }
+    // The account's upload tasks, listed from the engine it has just bound.
+    if (CUploadTaskListDlg* taskList =
+            DialogWithWindow(m_pUploadTaskListDlg, kName, "m_pUploadTaskListDlg")) {
+        taskList->Reload();
+    }
 }
 
 void CUICUploadComp::Deregister() {
@@ -565,6 +629,10 @@ void CUICUploadComp::Deregister() {
     }
     if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
         transmit->HideWindow();
+    }
+    if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+        taskList->hide();
+        taskList->ClearAll();
     }
     IUIPUpload* adapter = Adapter();
     if (!adapter) {
