@@ -34,6 +34,8 @@ HostSession::HostSession(std::string programDir, const QString& language)
     Offer(IID_IUICLogin, &m_login);
     Offer(IID_IUISysConfig, &m_sysConfig);
     Offer(IID_IUICSet, &m_settings);
+    QObject::connect(&m_network, &NetworkWatcher::reachabilityChanged, &m_network,
+                     [this](bool reachable) { NotifyNetwork(reachable); });
 }
 
 HostSession::~HostSession() {
@@ -76,10 +78,15 @@ bool HostSession::SignIn(const std::string& serviceUrl, const std::string& accou
         component->InitUIP(m_login.LoginDocument());
     }
     FW_DeliverNotify(NTF_LOGIN_SUCCEEDED);
+    m_network.Start(QString::fromStdString(m_client.BaseUrl()));
     return true;
 }
 
 void HostSession::SignOut() {
+    m_network.Stop();
+    // Asked before the component hears of the logout: it also stores the paused uploads on the service.
+    if (IUICUpload* component = Component())
+        component->IsFileOnUploading();
     FW_DeliverNotify(NTF_LOGOUT);
     m_login.SignOut();
 }

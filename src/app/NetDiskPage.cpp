@@ -19,6 +19,8 @@
 
 #include "DownloadRequests.h"
 #include "platform/CodePage.h"
+// The task list the component gives out is one of its windows; the host only shows it.
+#include "uic/UICUploadFile/tasklist/UploadTaskListDlg.h"
 
 namespace nimbra::app {
 
@@ -315,6 +317,23 @@ long NetDiskPage::ShowTransfers() {
     else if (result != 0)
         ShowNotAvailable(m_transfers->text());
     return result;
+}
+
+long NetDiskPage::ShowUploadTasks() {
+    IUICUpload* component = m_session.Component();
+    if (!component) {
+        ShowNotice(m_session.Texts().Host("IDS_HOST_COMPONENT_MISSING"));
+        return -1;
+    }
+    QWidget* list = component->GetUploadTaskMngDlg();
+    if (!list) {
+        ShowNotAvailable(m_session.Texts().Host("IDS_HOST_MENU_UPLOAD_TASKS").remove('&'));
+        return -1;
+    }
+    list->show();
+    list->raise();
+    list->activateWindow();
+    return 0;
 }
 
 long NetDiskPage::DownloadSelection() {

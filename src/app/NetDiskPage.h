@@ -41,6 +41,8 @@ public:
     long ShowUploadDialog();
     long UploadToCurrent(const QStringList& files, const QStringList& folders);
     long ShowTransfers();
+    // The component's upload task list, made when the user signed in.
+    long ShowUploadTasks();
     long DownloadSelection();
 
     // Offline, the buttons and drops are off and a notice says why; the caller reloads when back.

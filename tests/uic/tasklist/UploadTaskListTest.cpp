@@ -287,6 +287,25 @@ TEST_F(NetworkReturnTest, LossHidesTheListAndReturnSyncsWaitsForTheEngineThenCon
     EXPECT_TRUE(list->IsTimerRunning(CUploadTaskListDlg::kContinueTimer));
 }
 
+TEST_F(NetworkReturnTest, UploadsPausedBecauseTheNetworkWentAreContinuedWhenItIsBackTheUsersAreNot) {
+    Engine({Task(1, TASK_RUNNING), Task(2, TASK_WAITING), Task(3, TASK_PAUSED), Task(4, TASK_FINISHED)});
+    CUploadTaskListDlg* list = SignedIn();
+    component->OnNetworkState(0);
+    EXPECT_EQ(list->InterruptedIds(), (std::vector<long>{1, 2}));
+    // Meanwhile the transfer list paused what was under way.
+    Engine({Task(1, TASK_PAUSED), Task(2, TASK_PAUSED), Task(3, TASK_PAUSED), Task(4, TASK_FINISHED)});
+    ON_CALL(adapter, GetUIPState()).WillByDefault(Return(2));
+    EXPECT_CALL(adapter, ContUpload(1)).WillOnce(Return(0));
+    EXPECT_CALL(adapter, ContUpload(2)).WillOnce(Return(0));
+    EXPECT_CALL(adapter, ContUpload(3)).Times(0);
+    component->OnNetworkState(1);
+    EXPECT_TRUE(list->InterruptedIds().empty());
+    EXPECT_EQ(clock.SleepCount(), 0u);  // the engine was ready at once
+    // A later return without a loss before it continues nothing that is paused.
+    EXPECT_CALL(adapter, ContUpload(_)).Times(0);
+    component->OnNetworkState(1);
+}
+
 TEST_F(NetworkReturnTest, AnEngineThatNeverGetsReadyIsWaitedForAboutThreeSecondsAndASecondNoticeAddsNothing) {
     Engine({Task(1, TASK_WAITING)});
     SignedIn();

@@ -88,6 +88,8 @@ CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUploadTaskListDlg>::Destroy();
     UISingleton<CUICTransmitDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
+    // The host's language object may go before the library does; a later component asks for it again.
+    g_IOrvaLange = nullptr;
 }
 
 long CUICUploadComp::AddRef() {
@@ -562,6 +564,8 @@ long CUICUploadComp::OnNetworkState(long connected) {
         }
         if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
             taskList->hide();
+            // Before the transfer list pauses what runs: those are to continue when the network is back.
+            taskList->OnNetworkLost();
         }
         if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
             transmit->HideWindow();

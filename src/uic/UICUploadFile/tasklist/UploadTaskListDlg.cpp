@@ -187,6 +187,17 @@ void CUploadTaskListDlg::SavePauseId() {
     component->SavePauseId(m_vecPauseId);
 }
 
+void CUploadTaskListDlg::OnNetworkLost() {
+    LOG_FUNCTION("CUploadTaskListDlg::OnNetworkLost");
+    Reload();
+    m_vecTaskId.clear();
+    for (const auto& record : m_vecRecords) {
+        if (record->nState == TASK_WAITING || record->nState == TASK_RUNNING) {
+            m_vecTaskId.push_back(record->nFileID);
+        }
+    }
+}
+
 void CUploadTaskListDlg::OnFileTaskContinue() {
     static const char* const kName = "CUploadTaskListDlg::OnFileTaskContinue";
     LOG_FUNCTION(kName);
@@ -195,11 +206,14 @@ void CUploadTaskListDlg::OnFileTaskContinue() {
     if (!adapter) {
         return;
     }
+    const auto listed = [](const std::vector<long>& ids, long id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
     bool continued = false;
     for (const auto& record : m_vecRecords) {
-        const bool pausedByUser =
-            std::find(m_vecPauseId.begin(), m_vecPauseId.end(), record->nFileID) != m_vecPauseId.end();
-        if (record->nState != TASK_OTHER || pausedByUser) {
+        const bool waitsForSync = record->nState == TASK_OTHER && !listed(m_vecPauseId, record->nFileID);
+        const bool pausedByTheLoss = record->nState == TASK_PAUSED && listed(m_vecTaskId, record->nFileID);
+        if (!waitsForSync && !pausedByTheLoss) {
             continue;
         }
         continued = true;
@@ -207,6 +221,7 @@ void CUploadTaskListDlg::OnFileTaskContinue() {
             m_tip.PopToolTip(UploadText("IDS_UPLOAD_INFO_CONTINUE_FAILED"), nullptr, 1);
         }
     }
+    m_vecTaskId.clear();
     if (continued && !m_timers.IsActive(kContinueTimer)) {
         m_timers.SetTimer(kContinueTimer, kContinuePeriod);
     }

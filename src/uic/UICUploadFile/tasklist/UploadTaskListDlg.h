@@ -39,7 +39,10 @@ public:
     bool IsFileOnUploading(int32_t fileId) const;
     // Collects the ids of the paused rows and has the component store them on the service.
     void SavePauseId();
-    // Continues every upload in state 5 that the user had not paused.
+    // Notes the uploads a network loss interrupts (waiting or running now): the transfer list pauses them
+    // as the loss is handled, and they continue with the others when the network is back.
+    void OnNetworkLost();
+    // Continues every upload in state 5 that the user had not paused, and those the loss interrupted.
     void OnFileTaskContinue();
     // Stops the timers, pauses each running upload and removes every row, last to first.
     void ClearAll();
@@ -51,6 +54,7 @@ public:
     int RowCount() const { return static_cast<int>(m_vecRecords.size()); }
     const tagFileInfo* Record(int row) const;
     const std::vector<long>& PausedIds() const { return m_vecPauseId; }
+    const std::vector<long>& InterruptedIds() const { return m_vecTaskId; }
     bool IsTimerRunning(unsigned id) const { return m_timers.IsActive(id); }
     QTableWidget* List() const;
     COrvaTip& Tip() { return m_tip; }
@@ -70,7 +74,7 @@ private:
     // One record per row, in row order.
     std::vector<std::unique_ptr<tagFileInfo>> m_vecRecords;
     std::vector<long> m_vecPauseId;
-    // A second task-id list, emptied by ClearAll; nothing fills it.
+    // The uploads the last network loss interrupted; emptied once they are continued, and by ClearAll.
     std::vector<long> m_vecTaskId;
     WindowTimers m_timers;
     COrvaTip m_tip;
