@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -14,13 +13,13 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "EmbeddedService.h"
+#include "EventLoopWait.h"
 #include "GuiApp.h"
 #include "HostSession.h"
 #include "MainWindow.h"
@@ -41,25 +40,6 @@ constexpr int kTaskListId = 10630;
 constexpr int kNameColumn = 0;
 constexpr int kProgressColumn = 2;
 constexpr int kStatusColumn = 3;
-
-void Pump(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Waits, with the event loop running, until the condition holds; false when two minutes pass first (a
-// guard against hanging, no timing check).
-template <class Condition>
-bool WaitFor(Condition condition) {
-    const QDeadlineTimer deadline{std::chrono::minutes(2)};
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        Pump(50);
-    }
-    return true;
-}
 
 QWidget* WidgetWithId(QWidget* root, int id) {
     for (QWidget* widget : root->findChildren<QWidget*>()) {
