@@ -83,10 +83,11 @@ bool HostSession::SignIn(const std::string& serviceUrl, const std::string& accou
 }
 
 void HostSession::SignOut() {
-    m_network.Stop();
-    // Asked before the component hears of the logout: it also stores the paused uploads on the service.
-    if (IUICUpload* component = Component())
+    // Asked before the component hears of the logout: it also stores the paused uploads on the service,
+    // which is worth a try only while the service answers.
+    if (IUICUpload* component = Component(); component && m_network.Reachable())
         component->IsFileOnUploading();
+    m_network.Stop();
     FW_DeliverNotify(NTF_LOGOUT);
     m_login.SignOut();
 }
