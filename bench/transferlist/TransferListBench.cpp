@@ -98,6 +98,7 @@ public:
     }
     long GetErrorCode(long id, long up) override { return m_real.GetErrorCode(id, up); }
     long SetSSOFlag(long flag) override { return m_real.SetSSOFlag(flag); }
+    long GetNextTry(long id, long up) override { return m_real.GetNextTry(id, up); }
 
     void NextTick() {
         ++m_tick;

@@ -34,6 +34,8 @@ HostSession::HostSession(std::string programDir, const QString& language)
     Offer(IID_IUICLogin, &m_login);
     Offer(IID_IUISysConfig, &m_sysConfig);
     Offer(IID_IUICSet, &m_settings);
+    QObject::connect(&m_network, &NetworkWatcher::reachabilityChanged, &m_network,
+                     [this](bool reachable) { NotifyNetwork(reachable); });
 }
 
 HostSession::~HostSession() {
@@ -80,10 +82,16 @@ bool HostSession::SignIn(const std::string& serviceUrl, const std::string& accou
         component->InitUIP(m_login.LoginDocument());
     }
     FW_DeliverNotify(NTF_LOGIN_SUCCEEDED);
+    m_network.Start(QString::fromStdString(m_client.BaseUrl()));
     return true;
 }
 
 void HostSession::SignOut() {
+    // Asked before the component hears of the logout: it also stores the paused uploads on the service,
+    // which is worth a try only while the service answers.
+    if (IUICUpload* component = Component(); component && m_network.Reachable())
+        component->IsFileOnUploading();
+    m_network.Stop();
     FW_DeliverNotify(NTF_LOGOUT);
     m_login.SignOut();
 }

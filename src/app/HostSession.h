@@ -11,6 +11,7 @@
 #include "LanguageTexts.h"
 #include "LoginSession.h"
 #include "NetDiskClient.h"
+#include "NetworkWatcher.h"
 #include "ServiceClient.h"
 #include "SettingsStore.h"
 #include "SysConfig.h"
@@ -33,10 +34,12 @@ public:
     IUICUpload* Component() const { return m_loader.Component(); }
     const std::string& ComponentError() const { return m_loader.Error(); }
 
+    // Signed in, the service's reachability is watched and the component told when it changes.
     bool SignIn(const std::string& serviceUrl, const std::string& account, const std::string& password,
                 std::string& error);
     void SignOut();
     void NotifyNetwork(bool connected);
+    NetworkWatcher& Network() { return m_network; }
 
     const std::string& ProgramDir() const { return m_programDir; }
     LanguageTexts& Texts() { return m_texts; }
@@ -53,6 +56,7 @@ private:
     SettingsStore m_settings;
     NetDiskClient m_disk;
     ComponentLoader m_loader;
+    NetworkWatcher m_network;
     std::vector<GUID> m_offered;
 };
 

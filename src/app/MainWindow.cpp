@@ -22,6 +22,8 @@ MainWindow::MainWindow(HostSession& session)
     Retranslate();
     if (const auto blue = m_skins.StyleSheet(0))
         qApp->setStyleSheet(*blue);
+    // The session has told the component already; the window follows.
+    connect(&session.Network(), &NetworkWatcher::reachabilityChanged, this, &MainWindow::ShowNetworkState);
 }
 
 void MainWindow::BuildMenus() {
@@ -33,6 +35,7 @@ void MainWindow::BuildMenus() {
             m_page->UploadToCurrent(files, {});
     });
     m_transfers = m_fileMenu->addAction({}, m_page, [this] { m_page->ShowTransfers(); });
+    m_uploadTasks = m_fileMenu->addAction({}, m_page, [this] { m_page->ShowUploadTasks(); });
     m_download = m_fileMenu->addAction({}, m_page, [this] { m_page->DownloadSelection(); });
     m_refresh = m_fileMenu->addAction({}, m_page, [this] { m_page->Reload(); });
     m_refresh->setShortcut(QKeySequence::Refresh);
@@ -74,6 +77,7 @@ void MainWindow::Retranslate() {
     m_upload->setText(texts.Host("IDS_HOST_MENU_UPLOAD"));
     m_uploadHere->setText(texts.Host("IDS_HOST_MENU_UPLOAD_HERE"));
     m_transfers->setText(texts.Host("IDS_HOST_MENU_TRANSFERS"));
+    m_uploadTasks->setText(texts.Host("IDS_HOST_MENU_UPLOAD_TASKS"));
     m_download->setText(texts.Host("IDS_HOST_MENU_DOWNLOAD"));
     m_refresh->setText(texts.Host("IDS_HOST_MENU_REFRESH"));
     m_signOut->setText(texts.Host("IDS_HOST_MENU_LOGOUT"));
@@ -146,6 +150,10 @@ void MainWindow::SwitchLanguage(const QString& language) {
 
 void MainWindow::SimulateNetwork(bool connected) {
     m_session.NotifyNetwork(connected);
+    ShowNetworkState(connected);
+}
+
+void MainWindow::ShowNetworkState(bool connected) {
     m_networkLost->setEnabled(connected);
     m_networkBack->setEnabled(!connected);
     m_page->SetOnline(connected);

@@ -32,6 +32,8 @@ public:
     // The View and Network menus' actions.
     void SwitchLanguage(const QString& language);
     void SimulateNetwork(bool connected);
+    // The menus, the page and the status line as the network is (lost or back).
+    void ShowNetworkState(bool connected);
 
 signals:
     // The user signed out and wants to sign in again.
@@ -53,6 +55,7 @@ private:
     QAction* m_upload = nullptr;
     QAction* m_uploadHere = nullptr;
     QAction* m_transfers = nullptr;
+    QAction* m_uploadTasks = nullptr;
     QAction* m_download = nullptr;
     QAction* m_refresh = nullptr;
     QAction* m_signOut = nullptr;

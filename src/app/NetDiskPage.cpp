@@ -21,6 +21,8 @@
 #include "DownloadRequests.h"
 #include "FlashRequest.h"
 #include "platform/CodePage.h"
+// The task list the component gives out is one of its windows; the host only shows it.
+#include "uic/UICUploadFile/tasklist/UploadTaskListDlg.h"
 
 namespace nimbra::app {
 
@@ -359,6 +361,23 @@ long NetDiskPage::ChooseTargetCatalog() {
     if (result != 0)
         ShowNotAvailable(m_target->text());
     return result;
+}
+
+long NetDiskPage::ShowUploadTasks() {
+    IUICUpload* component = m_session.Component();
+    if (!component) {
+        ShowNotice(m_session.Texts().Host("IDS_HOST_COMPONENT_MISSING"));
+        return -1;
+    }
+    QWidget* list = component->GetUploadTaskMngDlg();
+    if (!list) {
+        ShowNotAvailable(m_session.Texts().Host("IDS_HOST_MENU_UPLOAD_TASKS").remove('&'));
+        return -1;
+    }
+    list->show();
+    list->raise();
+    list->activateWindow();
+    return 0;
 }
 
 long NetDiskPage::DownloadSelection() {

@@ -46,6 +46,8 @@ public:
     long ShowUploadDialog();
     long UploadToCurrent(const QStringList& files, const QStringList& folders);
     long ShowTransfers();
+    // The component's upload task list, made when the user signed in.
+    long ShowUploadTasks();
     long DownloadSelection();
     // The component's target catalog dialog over the page's tree; the choice comes back as a Flash request.
     long ChooseTargetCatalog();

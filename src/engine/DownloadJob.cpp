@@ -18,8 +18,8 @@ constexpr size_t kBlockBytes = 1 << 20;
 }  // namespace
 
 DownloadJob::DownloadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store,
-                         ConnectionSettings settings)
-    : TaskJob(std::move(task), std::move(store), std::move(settings)) {}
+                         ConnectionSettings settings, std::shared_ptr<NetworkRetries> retries)
+    : TaskJob(std::move(task), std::move(store), std::move(settings), std::move(retries)) {}
 
 DownloadJob::~DownloadJob() {
     CloseFile();

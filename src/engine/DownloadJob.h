@@ -14,7 +14,8 @@ class DownloadJob final : public TaskJob {
 public:
     static std::string PartPath(const std::string& localPath) { return localPath + ".part"; }
 
-    DownloadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings);
+    DownloadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,
+                std::shared_ptr<NetworkRetries> retries);
     ~DownloadJob() override;
 
     Step Advance(HttpRequest* finished) override;

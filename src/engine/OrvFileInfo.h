@@ -39,6 +39,7 @@ public:
     HRESULT Delete() override { return m_engine->Delete(*m_task); }
     HRESULT ContUpload() override { return m_engine->Continue(*m_task, TaskKind::Upload); }
     HRESULT ContDownLoad() override { return m_engine->Continue(*m_task, TaskKind::Download); }
+    int64_t GetNextTryIn() override { return m_engine->NextTryIn(*m_task); }
 
 private:
     std::shared_ptr<TransferEngine> m_engine;

@@ -68,6 +68,9 @@ public:
     virtual HRESULT Delete() = 0;
     virtual HRESULT ContUpload() = 0;
     virtual HRESULT ContDownLoad() = 0;
+    // A task cut off by the network waits in state READY with errorCode ORV_ERROR_NETWORK for its next
+    // try, which the engine makes by itself: the milliseconds until then, or -1 when none is planned.
+    virtual int64_t GetNextTryIn() = 0;
 };
 
 // A snapshot list of tasks. Item and Find return a new reference, or null.

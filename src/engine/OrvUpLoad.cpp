@@ -5,7 +5,9 @@
 
 namespace nimbra::engine {
 
-OrvUpLoad::OrvUpLoad() : m_engine(std::make_shared<TransferEngine>()) {}
+OrvUpLoad::OrvUpLoad() : OrvUpLoad(std::make_shared<TransferEngine>()) {}
+
+OrvUpLoad::OrvUpLoad(std::shared_ptr<TransferEngine> engine) : m_engine(std::move(engine)) {}
 
 // Tasks handed out may outlive this object; the engine's threads stop once the last of them is released.
 OrvUpLoad::~OrvUpLoad() = default;

@@ -12,6 +12,8 @@ namespace nimbra::engine {
 class OrvUpLoad final : public ComObject<OrvULD::IOrvUpLoad, OrvULD::IID_IOrvUpLoad> {
 public:
     OrvUpLoad();
+    // Over an engine made elsewhere (with a clock of the caller's).
+    explicit OrvUpLoad(std::shared_ptr<TransferEngine> engine);
     ~OrvUpLoad() override;
 
     ComPtr<OrvULD::IOrvFileInfo> AddUpLoadFile() override;

@@ -44,6 +44,12 @@ bool IsFinished(ORV_UPLOAD_SESSION_STATE state) {
     return state == OrvULD::ORV_SESSION_STATE_SCCESS || state == OrvULD::ORV_SESSION_STATE_DELETED;
 }
 
+// A task cut off by the network and not yet tried again.
+bool AwaitsRetry(const TaskRecord& r) {
+    return r.started && r.state == OrvULD::ORV_SESSION_STATE_READY &&
+           r.errorCode == OrvULD::ORV_ERROR_NETWORK;
+}
+
 // A task the previous run was moving when it ended: it goes on by itself once a sign-on is known.
 bool WasInterrupted(const TaskRecord& r) {
     return r.started &&
@@ -53,7 +59,13 @@ bool WasInterrupted(const TaskRecord& r) {
 
 }  // namespace
 
+TransferEngine::TransferEngine(std::shared_ptr<RetryClock> clock)
+    : m_retries(std::make_shared<NetworkRetries>(
+          std::move(clock), [this](const std::shared_ptr<Task>& task) { RetryNow(task); })) {}
+
 TransferEngine::~TransferEngine() {
+    // First, without the lock: a retry that is being handed over still finds the engine whole.
+    m_retries->Stop();
     std::lock_guard lock(m_mutex);
     Close();
 }
@@ -85,7 +97,8 @@ void TransferEngine::Bind(const EngineBinding& binding) {
         }
     }
     for (const auto& task : m_table.All()) {
-        if (!HasLiveJob(*task) && WasInterrupted(task->Snapshot())) {
+        // A task with a planned try keeps it.
+        if (!HasLiveJob(*task) && WasInterrupted(task->Snapshot()) && !m_retries->DueIn(task->Id())) {
             Schedule(*task);
         }
     }
@@ -112,6 +125,7 @@ void TransferEngine::Open(const std::string& databasePath) {
 
 void TransferEngine::Close() {
     m_scheduler.reset();  // running jobs end here; their tasks stay as stored, to be continued
+    m_retries->Clear();
     if (m_store) {
         m_store->Flush();
     }
@@ -278,6 +292,12 @@ bool TransferEngine::HasLiveJob(const Task& task) {
     }
     switch (task.State()) {
         case OrvULD::ORV_SESSION_STATE_READY:
+            if (AwaitsRetry(task.Snapshot())) {
+                // The job that was cut off has published its end and is about to go: wait for that.
+                m_scheduler->Cancel(task.Id());
+                return false;
+            }
+            return true;
         case OrvULD::ORV_SESSION_STATE_AUTH_OK:
         case OrvULD::ORV_SESSION_STATE_RUNNING:
         case OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD:
@@ -299,10 +319,10 @@ HRESULT TransferEngine::Schedule(Task& task) {
         r.errorCode = 0;
     });
     if (task.Kind() == TaskKind::Upload) {
-        m_scheduler->Enqueue(
-            std::make_unique<UploadJob>(shared, m_store, SettingsFor(task), UploadJob::Mode::Transfer));
+        m_scheduler->Enqueue(std::make_unique<UploadJob>(shared, m_store, SettingsFor(task), m_retries,
+                                                         UploadJob::Mode::Transfer));
     } else {
-        m_scheduler->Enqueue(std::make_unique<DownloadJob>(shared, m_store, SettingsFor(task)));
+        m_scheduler->Enqueue(std::make_unique<DownloadJob>(shared, m_store, SettingsFor(task), m_retries));
     }
     return S_OK;
 }
@@ -313,6 +333,7 @@ HRESULT TransferEngine::Pause(Task& task) {
         throw ComError(E_UNEXPECTED, "task no longer exists");
     }
     m_scheduler->Cancel(task.Id());
+    m_retries->Forget(task.Id());  // a user's pause ends the automatic tries
     bool paused = false;
     Save(task, [&](TaskRecord& r) {
         if (!IsFinished(r.state)) {
@@ -342,6 +363,7 @@ HRESULT TransferEngine::Continue(Task& task, TaskKind kind) {
     if (SettingsFor(task).token.empty()) {
         throw ComError(E_UNEXPECTED, "no sign-on bound");
     }
+    m_retries->Forget(task.Id());  // tried now; a new failure starts with the shortest wait
     return Schedule(task);
 }
 
@@ -351,6 +373,7 @@ HRESULT TransferEngine::Abort(Task& task) {
         throw ComError(E_UNEXPECTED, "task no longer exists");
     }
     m_scheduler->Cancel(task.Id());
+    m_retries->Forget(task.Id());
     Save(task, [](TaskRecord& r) {
         if (!IsFinished(r.state)) {
             r.state = OrvULD::ORV_SESSION_STATE_FAIL;
@@ -365,6 +388,7 @@ HRESULT TransferEngine::Delete(Task& task) {
         throw ComError(E_UNEXPECTED, "task no longer exists");
     }
     m_scheduler->Cancel(task.Id());
+    m_retries->Forget(task.Id());
     const TaskRecord record = task.Snapshot();
     const bool unfinished = record.state != OrvULD::ORV_SESSION_STATE_SCCESS;
     std::error_code ec;
@@ -397,14 +421,29 @@ HRESULT TransferEngine::SyncUploads() {
         if (HasLiveJob(*task) || !record.started || !(lostConnection || WasInterrupted(record))) {
             continue;
         }
+        m_retries->Forget(task->Id());  // the network is said to be back: confirmed now instead
         Save(*task, [](TaskRecord& r) {
             r.state = OrvULD::ORV_SESSION_STATE_WAIT_SYNC_UPLOAD;
             r.errorCode = 0;
         });
-        m_scheduler->Enqueue(
-            std::make_unique<UploadJob>(task, m_store, SettingsFor(*task), UploadJob::Mode::Confirm));
+        m_scheduler->Enqueue(std::make_unique<UploadJob>(task, m_store, SettingsFor(*task), m_retries,
+                                                         UploadJob::Mode::Confirm));
     }
     return S_OK;
+}
+
+int64_t TransferEngine::NextTryIn(const Task& task) const {
+    const auto left = m_retries->DueIn(task.Id());
+    return left ? left->count() : -1;
+}
+
+void TransferEngine::RetryNow(const std::shared_ptr<Task>& task) {
+    std::lock_guard lock(m_mutex);
+    if (!Owns(*task) || !AwaitsRetry(task->Snapshot()) || HasLiveJob(*task) ||
+        SettingsFor(*task).token.empty()) {
+        return;  // paused, continued, deleted or unbound meanwhile
+    }
+    Schedule(*task);
 }
 
 void TransferEngine::FlushStore() {

@@ -1,6 +1,8 @@
 #pragma once
 // The transfer engine without its COM dress: binds to an account's task database and service, makes and
-// steers tasks, and answers polls from memory. Commands may come from any thread.
+// steers tasks, and answers polls from memory. Commands may come from any thread. A transfer cut off by the
+// network waits (state 0, error code 8000) for its next try, which the engine makes by itself until the
+// user pauses, aborts or deletes the task.
 
 #include <atomic>
 #include <memory>
@@ -8,6 +10,8 @@
 #include <string>
 
 #include "engine/HttpRequest.h"
+#include "engine/NetworkRetries.h"
+#include "engine/RetryClock.h"
 #include "engine/TaskStore.h"
 #include "engine/TaskTable.h"
 #include "engine/TransferScheduler.h"
@@ -25,7 +29,7 @@ struct EngineBinding {
 
 class TransferEngine final {
 public:
-    TransferEngine() = default;
+    explicit TransferEngine(std::shared_ptr<RetryClock> clock = std::make_shared<SteadyRetryClock>());
     ~TransferEngine();
     TransferEngine(const TransferEngine&) = delete;
     TransferEngine& operator=(const TransferEngine&) = delete;
@@ -57,6 +61,8 @@ public:
     HRESULT Delete(Task& task);
     HRESULT Continue(Task& task, TaskKind kind);
     HRESULT SyncUploads();
+    // Milliseconds until the task's next automatic try, or -1 when none is planned.
+    int64_t NextTryIn(const Task& task) const;
     // Waits until every change so far is in the database (tests and shutdown).
     void FlushStore();
 
@@ -71,12 +77,15 @@ private:
     ConnectionSettings SettingsFor(const Task& task) const;
     void TakeThumbnail(Task& task);
     std::string ResolveUrl(const std::string& url) const;
+    // The planned try of a task cut off by the network, unless someone took it over meanwhile.
+    void RetryNow(const std::shared_ptr<Task>& task);
 
     mutable std::recursive_mutex m_mutex;
     EngineBinding m_binding;
     std::string m_endpoint;
     ConnectionSettings m_settings;
     std::shared_ptr<TaskStore> m_store;
+    std::shared_ptr<NetworkRetries> m_retries;
     std::unique_ptr<TransferScheduler> m_scheduler;
     TaskTable m_table;
     std::atomic<int32_t> m_nextId{1};

@@ -19,8 +19,8 @@ constexpr int kMaxConflicts = 3;
 }  // namespace
 
 UploadJob::UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store,
-                     ConnectionSettings settings, Mode mode)
-    : TaskJob(std::move(task), std::move(store), std::move(settings)), m_mode(mode) {}
+                     ConnectionSettings settings, std::shared_ptr<NetworkRetries> retries, Mode mode)
+    : TaskJob(std::move(task), std::move(store), std::move(settings), std::move(retries)), m_mode(mode) {}
 
 TransferJob::Step UploadJob::Advance(HttpRequest* finished) {
     if (!finished) {

@@ -20,7 +20,7 @@ public:
     static constexpr uint64_t kLightFileSize = 1ull << 20;
 
     UploadJob(std::shared_ptr<Task> task, std::shared_ptr<TaskStore> store, ConnectionSettings settings,
-              Mode mode);
+              std::shared_ptr<NetworkRetries> retries, Mode mode);
 
     Step Advance(HttpRequest* finished) override;
     bool Light() const override { return m_task->Size() <= kLightFileSize; }

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "EmbeddedService.h"
+#include "EventLoopWait.h"
 #include "GuiApp.h"
 #include "HostSession.h"
 #include "MainWindow.h"
@@ -34,24 +35,6 @@ using namespace nimbra::app;
 namespace {
 
 constexpr const char* kPassword = "pass";
-
-void Pump(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Waits, with the event loop running, until the condition holds; false when a minute passes first.
-template <class Condition>
-bool WaitFor(Condition condition) {
-    const QDeadlineTimer deadline{std::chrono::seconds(60)};
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        Pump(50);
-    }
-    return true;
-}
 
 // A download is complete once the engine has given it its name (it receives into "<file>.part").
 bool Downloaded(const QString& path) {

@@ -53,6 +53,7 @@ const std::vector<std::string> kUploadKeys = {"IDS_UPLOAD_BUTTON_CANECL",
                                               "IDS_UPLOAD_INFO_FILENUMZERO",
                                               "IDS_UPLOAD_INFO_FILESIZEEXCEED",
                                               "IDS_UPLOAD_INFO_MYFOLDER",
+                                              "IDS_UPLOAD_INFO_NEXT_TRY",
                                               "IDS_UPLOAD_INFO_NOEXIST",
                                               "IDS_UPLOAD_INFO_PAUSE_FAILED",
                                               "IDS_UPLOAD_INFO_REFRESHSIZE",
@@ -76,6 +77,12 @@ const std::vector<std::string> kUploadKeys = {"IDS_UPLOAD_BUTTON_CANECL",
                                               "IDS_UPLOAD_TARGET_CATALOG_EXIST",
                                               "IDS_UPLOAD_TARGET_NEW",
                                               "IDS_UPLOAD_TARGET_TITLE",
+                                              "IDS_UPLOAD_TASKLIST_STATE_FINISHED",
+                                              "IDS_UPLOAD_TASKLIST_STATE_PAUSED",
+                                              "IDS_UPLOAD_TASKLIST_STATE_RUNNING",
+                                              "IDS_UPLOAD_TASKLIST_STATE_SYNC",
+                                              "IDS_UPLOAD_TASKLIST_STATE_WAITING",
+                                              "IDS_UPLOAD_TASKLIST_TITLE",
                                               "IDS_UPLOAD_TIP_BUSY",
                                               "IDS_UPLOAD_TIP_ICON",
                                               "IDS_UPLOAD_TIP_LIST",
@@ -123,6 +130,7 @@ const std::map<std::string, std::string> kFormats = {
     {"IDS_UPLOAD_INFO_ALIKEFOLDER", "ss"},
     {"IDS_UPLOAD_INFO_ERROR", "s"},
     {"IDS_UPLOAD_INFO_FAIL", "dd"},
+    {"IDS_UPLOAD_INFO_NEXT_TRY", "sd"},
     {"IDS_UPLOAD_INFO_REFRESHSIZE", "ss"},
     {"IDS_UPLOAD_INFO_SPARESIZE", "s"},
     {"IDS_UPLOAD_INFO_UPLOADSIZE", "s"},
@@ -161,7 +169,7 @@ protected:
 };
 
 TEST_P(ShippedLanguage, HoldsEveryKeyOfTheComponentInItsSection) {
-    ASSERT_EQ(kGlobalKeys.size() + kUploadKeys.size(), 92u);
+    ASSERT_EQ(kGlobalKeys.size() + kUploadKeys.size(), 99u);
     ExpectAllPresent("GLOBAL", kGlobalKeys);
     ExpectAllPresent("UPLOAD", kUploadKeys);
     ExpectAllPresent("UPLOAD", kAddedUploadKeys);

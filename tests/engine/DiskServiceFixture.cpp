@@ -1,5 +1,7 @@
 #include "DiskServiceFixture.h"
 
+#include <curl/curl.h>
+
 #include <httplib.h>
 #include <pugixml.hpp>
 
@@ -10,6 +12,8 @@
 #include <random>
 #include <sstream>
 #include <thread>
+
+#include "engine/OrvUpLoad.h"
 
 namespace nimbra::engine {
 
@@ -61,11 +65,12 @@ std::string DiskServiceFixture::SignIn() {
 }
 
 ComPtr<OrvULD::IOrvUpLoad> DiskServiceFixture::BoundEngine() {
-    auto engine = m_library.CreateUpload();
-    EXPECT_TRUE(engine);
-    if (engine) {
-        Bind(*engine);
-    }
+    // As the engine library's entry point does, once, before any transfer thread.
+    static const CURLcode curlReady = curl_global_init(CURL_GLOBAL_DEFAULT);
+    EXPECT_EQ(curlReady, CURLE_OK);
+    auto engine =
+        ComPtr<OrvULD::IOrvUpLoad>::Attach(new OrvUpLoad(std::make_shared<TransferEngine>(m_clock)));
+    Bind(*engine);
     return engine;
 }
 
@@ -92,6 +97,17 @@ bool DiskServiceFixture::WaitFor(const std::function<bool()>& condition) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+int64_t DiskServiceFixture::WaitForPlannedTry(OrvULD::IOrvFileInfo& task) {
+    int64_t left = -1;
+    const bool planned = WaitFor([&] {
+        left = task.GetNextTryIn();
+        return left > 0 && task.GetState() == OrvULD::ORV_SESSION_STATE_READY &&
+               task.GeterrorCode() == OrvULD::ORV_ERROR_NETWORK;
+    });
+    EXPECT_TRUE(planned) << "state " << task.GetState() << ", error " << task.GeterrorCode();
+    return left;
 }
 
 bool DiskServiceFixture::WaitForState(OrvULD::IOrvFileInfo& task, OrvULD::ORV_UPLOAD_SESSION_STATE state) {

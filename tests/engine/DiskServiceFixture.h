@@ -9,6 +9,7 @@
 #include <string>
 
 #include "EngineLibrary.h"
+#include "ManualRetryClock.h"
 #include "TempDir.h"
 #include "service/DiskService.h"
 
@@ -29,7 +30,7 @@ protected:
     void Fault(const std::string& query);
     std::string SignIn();
 
-    // A fresh engine bound to the account with the current sign-on.
+    // A fresh engine bound to the account with the current sign-on; its automatic retries go by m_clock.
     ComPtr<OrvULD::IOrvUpLoad> BoundEngine();
     void Bind(OrvULD::IOrvUpLoad& engine);
     std::string DatabasePath() const { return m_dir.File("program/alice/uploaddb.db"); }
@@ -41,6 +42,9 @@ protected:
     // Waits (a generous deadline guards against hanging, it is no timing check) for the state.
     static bool WaitForState(OrvULD::IOrvFileInfo& task, OrvULD::ORV_UPLOAD_SESSION_STATE state);
     static bool WaitFor(const std::function<bool()>& condition);
+    // Waits until the task, cut off by the network, waits for a try still to come; the milliseconds until
+    // then.
+    static int64_t WaitForPlannedTry(OrvULD::IOrvFileInfo& task);
 
     // The id of the file of that name in the top catalog ("" when absent), and attributes of it.
     std::string RemoteFileAttribute(const std::string& name, const std::string& attribute);
@@ -50,7 +54,7 @@ protected:
     std::string HttpGet(const std::string& path, int* status = nullptr);
 
     TempDir m_dir;
-    EngineLibrary m_library;
+    std::shared_ptr<ManualRetryClock> m_clock = std::make_shared<ManualRetryClock>();
     std::unique_ptr<service::DiskService> m_service;
     int m_port = 0;
     std::string m_token;

@@ -111,7 +111,7 @@ TEST_F(TransferTest, DeletingAnUnfinishedUploadRemovesItsRowAndEndsItOnTheServer
         auto engine = BoundEngine();
         Fault("dropAfterBytes=100000");  // created with its first chunk, then cut off
         auto upload = StartUpload(*engine, file);
-        ASSERT_TRUE(WaitForState(*upload, OrvULD::ORV_SESSION_STATE_FAIL));
+        WaitForPlannedTry(*upload);
         EXPECT_EQ(upload->Delete(), S_OK);
         EXPECT_EQ(upload->GetState(), OrvULD::ORV_SESSION_STATE_DELETED);
         EXPECT_FALSE(engine->GetFileList()->Find(upload->GetFileID()));
@@ -132,7 +132,7 @@ TEST_F(TransferTest, AnUploadDeletedWhileTheServerIsAwayIsEndedByTheNextRun) {
         auto engine = BoundEngine();
         Fault("dropAfterBytes=100000");
         auto upload = StartUpload(*engine, file);
-        ASSERT_TRUE(WaitForState(*upload, OrvULD::ORV_SESSION_STATE_FAIL));
+        WaitForPlannedTry(*upload);
         StopService();
         EXPECT_EQ(upload->Delete(), S_OK);  // the server cannot be told now
     }

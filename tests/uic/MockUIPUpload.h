@@ -34,6 +34,7 @@ public:
     MOCK_METHOD(long, Init, (const std::string&, const std::string&, long, const std::string&), (override));
     MOCK_METHOD(long, GetErrorCode, (long, long), (override));
     MOCK_METHOD(long, SetSSOFlag, (long), (override));
+    MOCK_METHOD(long, GetNextTry, (long, long), (override));
 };
 
 // While it lives, the class factory hands out the given adapter (a mock) wherever the component asks for

@@ -42,6 +42,11 @@ uint64_t Task::GetProgress() {
     return progress;
 }
 
+int64_t Task::GetNextTryIn() {
+    RunFault(m_faults, "Task.GetNextTryIn");
+    return nextTryIn;
+}
+
 void Task::PutMiniatureFileName(const std::string& path) {
     miniatureName = path;
     miniatureNameSet = true;

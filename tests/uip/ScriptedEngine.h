@@ -48,12 +48,14 @@ public:
     HRESULT Delete() override { return Command("Delete"); }
     HRESULT ContUpload() override { return Command("ContUpload"); }
     HRESULT ContDownLoad() override { return Command("ContDownLoad"); }
+    int64_t GetNextTryIn() override;
 
     OrvULD::ORV_UPLOAD_SESSION_STATE state = OrvULD::ORV_SESSION_STATE_READY;
     std::string fileName;
     uint64_t progress = 0;
     uint64_t fileSize = 0;
     int32_t errorCode = 0;
+    int64_t nextTryIn = -1;
     std::string description;
     bool complexFlag = false;
     std::string complexCid;

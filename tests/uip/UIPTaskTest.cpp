@@ -279,6 +279,22 @@ TEST_F(UIPAdapterTest, ErrorCodeIsTheTasksOwn) {
     EXPECT_EQ(9436, m_adapter.GetErrorCode(task->GetFileID(), 1));
 }
 
+TEST_F(UIPAdapterTest, NextTryIsGivenInWholeSecondsRoundedUp) {
+    Bind();
+    ComPtr<scripted::Task> task = m_engine->AddTask(true);
+    const long id = task->GetFileID();
+    for (const auto& [milliseconds, seconds] :
+         std::vector<std::pair<int64_t, long>>{{-1, -1}, {0, 0}, {1, 1}, {1000, 1}, {1001, 2}, {59999, 60}}) {
+        task->nextTryIn = milliseconds;
+        EXPECT_EQ(seconds, m_adapter.GetNextTry(id, 1)) << milliseconds;
+    }
+    EXPECT_EQ(-1, m_adapter.GetNextTry(id, 0));  // not a download
+    m_engine->faults["Task.GetNextTryIn"] = [] { throw ComError(E_FAIL); };
+    EXPECT_EQ(-1, m_adapter.GetNextTry(id, 1));
+    EXPECT_THAT(LogSinceStart(),
+                HasSubstr("组件接口日志调用前: CUIPUploadComp::GetNextTry, lRet = spFileInfo->NextTryIn"));
+}
+
 TEST_F(UIPAdapterTest, ProgressAboveTheSizeIsClipped) {
     Bind();
     ComPtr<scripted::Task> upload = m_engine->AddTask(true);

@@ -1,5 +1,9 @@
 #include "platform/Clock.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -27,6 +31,17 @@ uint64_t SystemClock::TickCount() {
 
 void SystemClock::Sleep(unsigned milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void SystemClock::WaitProcessingEvents(unsigned milliseconds) {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        Sleep(milliseconds);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(milliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 uint64_t ManualClock::TickCount() {

@@ -12,6 +12,9 @@ public:
     // Milliseconds since an arbitrary start; only differences mean something.
     virtual uint64_t TickCount() = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+    // Waits the time with the thread's event loop turning (timers, input, repaints), so that windows do
+    // not freeze; a clock other than the system's passes the time as Sleep does.
+    virtual void WaitProcessingEvents(unsigned milliseconds) { Sleep(milliseconds); }
 
     // The process-wide clock: the system clock unless one was installed.
     static Clock& Current();
@@ -23,6 +26,8 @@ class SystemClock final : public Clock {
 public:
     uint64_t TickCount() override;
     void Sleep(unsigned milliseconds) override;
+    // Runs a local event loop when called on the application's thread, else sleeps.
+    void WaitProcessingEvents(unsigned milliseconds) override;
 };
 
 // A clock that moves only when told or when slept on. A hook runs after every sleep so that a test can

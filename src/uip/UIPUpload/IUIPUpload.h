@@ -62,4 +62,7 @@ public:
                       const std::string& signOn) = 0;
     virtual long GetErrorCode(long fileId, long isUpload) = 0;
     virtual long SetSSOFlag(long flag) = 0;
+    // Seconds (rounded up) until the engine tries a task cut off by the network again by itself; -1 when
+    // no try is planned or the task is not found.
+    virtual long GetNextTry(long fileId, long isUpload) = 0;
 };

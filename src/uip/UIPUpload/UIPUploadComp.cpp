@@ -462,16 +462,32 @@ long CUIPUploadComp::Init(const std::string& requestPath, const std::string& hos
 long CUIPUploadComp::GetErrorCode(long fileId, long isUpload) {
     static const char* const kName = "CUIPUploadComp::GetErrorCode";
     LOG_FUNCTION(kName);
-    if (!HasEngine(kName)) {
+    return ReadTaskNumber(kName, fileId, isUpload != 0, "lRet = spFileInfo->ErrorCode",
+                          [](IOrvFileInfo& task) -> long { return task.GeterrorCode(); });
+}
+
+long CUIPUploadComp::GetNextTry(long fileId, long isUpload) {
+    static const char* const kName = "CUIPUploadComp::GetNextTry";
+    LOG_FUNCTION(kName);
+    return ReadTaskNumber(kName, fileId, isUpload != 0, "lRet = spFileInfo->NextTryIn",
+                          [](IOrvFileInfo& task) {
+                              const int64_t milliseconds = task.GetNextTryIn();
+                              return milliseconds < 0 ? -1L : static_cast<long>((milliseconds + 999) / 1000);
+                          });
+}
+
+long CUIPUploadComp::ReadTaskNumber(const char* operation, long fileId, bool isUpload, const char* statement,
+                                    long (*read)(IOrvFileInfo&)) {
+    if (!HasEngine(operation)) {
         return -1;
     }
-    CEngineCall call(kName);
-    const ComPtr<IOrvFileInfo> spFileInfo = FindTask(call, kName, fileId, isUpload != 0);
+    CEngineCall call(operation);
+    const ComPtr<IOrvFileInfo> spFileInfo = FindTask(call, operation, fileId, isUpload);
     if (!spFileInfo) {
         return -1;
     }
     long lRet = -1;
-    if (!call.Run("lRet = spFileInfo->ErrorCode", [&] { lRet = spFileInfo->GeterrorCode(); })) {
+    if (!call.Run(statement, [&] { lRet = read(*spFileInfo); })) {
         return -1;
     }
     return lRet;

@@ -55,6 +55,7 @@ public:
               const std::string& signOn) override;
     long GetErrorCode(long fileId, long isUpload) override;
     long SetSSOFlag(long flag) override;
+    long GetNextTry(long fileId, long isUpload) override;
 
     // Re-binds the engine with the last upload request and a refreshed sign-on text.
     long InitUpload();
@@ -94,6 +95,9 @@ private:
                                           bool isUpload);
     // The engine's upload or download tasks, or null (logged).
     ComPtr<OrvULD::IOrvFileInfos> TaskList(CEngineCall& call, const char* operation, bool isUpload);
+    // Finds the task and reads one number of it, logged with the statement; -1 when either fails.
+    long ReadTaskNumber(const char* operation, long fileId, bool isUpload, const char* statement,
+                        long (*read)(OrvULD::IOrvFileInfo&));
     // Finds the task and runs the steps on it in order; the last step's HRESULT decides the result.
     long RunTaskCommand(const char* operation, long fileId, bool isUpload,
                         std::initializer_list<TaskStep> steps, CommandResult rule);

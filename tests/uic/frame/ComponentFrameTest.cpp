@@ -69,9 +69,14 @@ TEST_F(ComponentFrameTest, InitUipFailsWithoutLoginAndWhenTheAdapterRefuses) {
 }
 
 TEST_F(ComponentFrameTest, RegisterInitialisesTheAdapterAndRepeatsTheLastInitUip) {
+    // Each login also lists the account's upload tasks in the task list.
+    EXPECT_CALL(adapter, GetTaskList(1, _)).WillRepeatedly(Return(0));
     EXPECT_CALL(adapter, InitUIPComp()).WillOnce(Return(0));
     component->Register();  // before any InitUIP: only the adapter is initialised
     ::testing::Mock::VerifyAndClearExpectations(&adapter);
+    EXPECT_NE(component->GetUploadTaskMngDlg(), nullptr);
+
+    EXPECT_CALL(adapter, GetTaskList(1, _)).WillRepeatedly(Return(0));
 
     EXPECT_CALL(adapter, Init(_, "disk.example", 8080, _)).Times(2).WillRepeatedly(Return(0));
     EXPECT_CALL(adapter, SyncUploadTask()).Times(2).WillRepeatedly(Return(0));

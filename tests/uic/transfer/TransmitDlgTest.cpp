@@ -82,6 +82,8 @@ protected:
             {"IDS_UPLOAD_ERROR_9476", "登录已过期"},
             {"IDS_UPLOAD_ERROR_UNKNOW", "未知错误%d"},
             {"IDS_UPLOAD_INFO_RESUME_FAILED", "继续失败"},
+            {"IDS_UPLOAD_ERROR_8000", "网络连接失败"},
+            {"IDS_UPLOAD_INFO_NEXT_TRY", "%s，%d 秒后重试"},
         };
         for (const auto& [key, text] : texts) {
             host.lang.texts[{"UPLOAD", key}] = text;
@@ -261,6 +263,22 @@ TEST_F(TransmitDlgTest, FailedTasksShowTheirErrorAndAnExpiredSignOnIsReported) {
     SelectRows(dialog, {1});
     EXPECT_EQ(FromQString(GetDlgItem(dialog, IDC_STATIC_TRANSMIT_ERROR)->property("text").toString()),
               "未知错误1234");
+}
+
+TEST_F(TransmitDlgTest, AWaitingTaskCutOffByTheNetworkSaysWhenTheEngineTriesAgain) {
+    CUICTransmitDlg* dialog = Open();
+    FileInfoList batch{Record(1, "/data/a.txt", 1000, TASK_RUNNING),
+                       Record(2, "/data/b.txt", 1000, TASK_RUNNING)};
+    dialog->AddUpload(&batch);
+    Progress(1, 10, TASK_WAITING);
+    Progress(2, 10, TASK_WAITING);
+    EXPECT_CALL(adapter, GetNextTry(1, 1)).WillOnce(Return(8)).WillOnce(Return(-1));
+    EXPECT_CALL(adapter, GetNextTry(2, 1)).WillRepeatedly(Return(-1));  // queued, nothing went wrong
+    dialog->OnTimer(CUICTransmitDlg::kUploadTimer);
+    EXPECT_EQ(dialog->UploadInfo().at(1).strError, "网络连接失败，8 秒后重试");
+    EXPECT_EQ(dialog->UploadInfo().at(2).strError, "");
+    dialog->OnTimer(CUICTransmitDlg::kUploadTimer);  // tried again: the text goes
+    EXPECT_EQ(dialog->UploadInfo().at(1).strError, "");
 }
 
 TEST_F(TransmitDlgTest, HeaderClicksSortHighestFirstThenReverseAndRestartOnAnotherColumn) {

@@ -146,3 +146,10 @@ enum SkinControlId {
     IDC_PROGRESS_DOWNLOADSKIN = 1007,
     IDC_STATIC_SKINNAME = 1008,
 };
+
+// --- Upload task list ---
+
+enum UploadTaskListId {
+    IDD_DIALOG_UPLOADTASKLIST = 10040,
+    IDC_LIST_UPLOADTASK = 10630,
+};

@@ -12,6 +12,7 @@
 #include "function/UIPCallBack.h"
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Prompts.h"
 #include "platform/Services.h"
@@ -22,6 +23,7 @@
 #include "uic/UICUploadFile/skin/UICDownLoadSkinDlg.h"
 #include "uic/UICUploadFile/skin/ZipExtractor.h"
 #include "uic/UICUploadFile/target/UICTargetDlg.h"
+#include "uic/UICUploadFile/tasklist/UploadTaskListDlg.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
 #include "uic/UICUploadFile/upload/UICUploadDlg.h"
@@ -99,11 +101,14 @@ CUICUploadComp::CUICUploadComp() = default;
 // application object still exists.
 CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUICUploadDlg>::Destroy();
+    UISingleton<CUploadTaskListDlg>::Destroy();
     UISingleton<CUICTargetDlg>::Destroy();
     UISingleton<CUICTransmitDlg>::Destroy();
     UISingleton<CUICPropertyDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
     CUICDownLoadSkinDlg::DestroyAll();
+    // The host's language object may go before the library does; a later component asks for it again.
+    g_IOrvaLange = nullptr;
 }
 
 long CUICUploadComp::AddRef() {
@@ -174,6 +179,9 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
             if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
                 transmit->AddUpload(reinterpret_cast<const FileInfoList*>(wParam));
             }
+            if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+                taskList->Reload();
+            }
             result = 0;
             break;
         case UIP_EVENT_DOWNLOAD:
@@ -186,6 +194,9 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
         case UIP_EVENT_FOLDER_BATCH:
             if (CUICTransmitDlg* transmit = GetTransmitDlg()) {
                 transmit->showUploadCatalog(reinterpret_cast<const FileInfoList*>(wParam));
+            }
+            if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+                taskList->Reload();
             }
             result = 0;
             break;
@@ -316,8 +327,27 @@ long CUICUploadComp::Clean() {
 
 long CUICUploadComp::IsFileOnUploading() {
     LOG_FUNCTION("CUICUploadComp::IsFileOnUploading");
-    // Only the upload task list knows running uploads, and the component never has one.
-    return m_pUploadTaskListDlg ? 1 : 0;
+    CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg);
+    if (!taskList) {
+        return 0;
+    }
+    taskList->SavePauseId();
+    return taskList->IsFileOnUploading(0) ? 1 : 0;
+}
+
+long CUICUploadComp::SavePauseId(const std::vector<long>& ids) {
+    static const char* const kName = "CUICUploadComp::SavePauseId";
+    LOG_FUNCTION(kName);
+    IUICSet* settings = GetHostInterface<IUICSet>(IID_IUICSet);
+    if (!settings) {
+        LOG_NULL(kName, "pIUICSet");
+        return -1;
+    }
+    if (settings->StoreValue("UploadTaskInfo", ids) == -1) {
+        NIMBRA_LOG("%s,Info = %s", kName, "向服务器存储上传任务信息失败！");
+        return -1;
+    }
+    return 0;
 }
 
 long CUICUploadComp::UploadDragFilesToNetDisk(const std::string& uploadDoc,
@@ -631,17 +661,50 @@ CUploadTaskListDlg* CUICUploadComp::GetUploadTaskMngDlg() {
 
 long CUICUploadComp::OnNetworkState(long connected) {
     LOG_FUNCTION("CUICUploadComp::OnNetworkState");
-    // Continuing uploads on return needs the upload task list, which the component does not have yet;
-    // the engine keeps its tasks either way.
     if (connected == 0) {
         if (CUICUploadDlg* upload = ExistingWindow(m_pUICUploadDlg)) {
             upload->HideWindow();
         }
+        if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+            taskList->hide();
+            // Before the transfer list pauses what runs: those are to continue when the network is back.
+            taskList->OnNetworkLost();
+        }
         if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
             transmit->HideWindow();
         }
+    } else if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+        // A second notice while the first still waits adds nothing.
+        if (!m_bContinuing) {
+            m_bContinuing = true;
+            ContinueAfterNetworkReturn(*taskList);
+            m_bContinuing = false;
+        }
     }
     return 0;
+}
+
+void CUICUploadComp::ContinueAfterNetworkReturn(CUploadTaskListDlg& taskList) {
+    static const char* const kName = "CUICUploadComp::OnNetworkState";
+    IUIPUpload* adapter = Adapter();
+    if (!adapter) {
+        LOG_NULL(kName, "pIUIPUpload");
+        return;
+    }
+    adapter->SyncUploadTask();
+    // At most about 3 s for the engine to confirm its tasks; the windows go on meanwhile.
+    Clock& clock = Clock::Current();
+    const uint64_t start = clock.TickCount();
+    do {
+        if (adapter->GetUIPState() != 0) {
+            break;
+        }
+        clock.WaitProcessingEvents(1000);
+        if (adapter->GetUIPState() != 0) {
+            break;
+        }
+    } while (clock.TickCount() - start <= 3000);
+    taskList.OnFileTaskContinue();
 }
 
 void CUICUploadComp::Register() {
@@ -658,6 +721,11 @@ void CUICUploadComp::Register() {
         const std::string document = m_strInitParam;
         InitUIP(document);
     }
+    // The account's upload tasks, listed from the engine it has just bound.
+    if (CUploadTaskListDlg* taskList =
+            DialogWithWindow(m_pUploadTaskListDlg, kName, "m_pUploadTaskListDlg")) {
+        taskList->Reload();
+    }
 }
 
 void CUICUploadComp::Deregister() {
@@ -668,6 +736,10 @@ void CUICUploadComp::Deregister() {
     }
     if (CUICTransmitDlg* transmit = ExistingWindow(m_pDlgTransmit)) {
         transmit->HideWindow();
+    }
+    if (CUploadTaskListDlg* taskList = ExistingWindow(m_pUploadTaskListDlg)) {
+        taskList->hide();
+        taskList->ClearAll();
     }
     if (CUICTargetDlg* target = ExistingWindow(m_pDlgTarget)) {
         target->done(IDCANCEL);

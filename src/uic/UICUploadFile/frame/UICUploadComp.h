@@ -77,6 +77,8 @@ public:
     CUICSuspendDlg* GetSuspendDlg();
     // Asks the host's network-disk page to refresh through the upload dialog.
     void NotifyFlashRefresh();
+    // Stores the ids of the uploads the user paused on the service, through the host's settings.
+    long SavePauseId(const std::vector<long>& ids);
 
     // Splits "http://host:port/path" into its parts; false for any other form.
     static bool ParseUrl(const std::string& url, std::string& host, long& port, std::string& path);
@@ -90,6 +92,8 @@ private:
                          long kind);
     // Engine event 3: a progress window of its own for the new skin download.
     void ShowDownSkinDlg(const tagFileInfo* record, long skinId);
+    // After the network came back: the engine synchronised, then the uploads it left waiting continued.
+    void ContinueAfterNetworkReturn(CUploadTaskListDlg& taskList);
 
     std::atomic<long> m_nRef{0};
     std::string m_strInitParam;
@@ -102,6 +106,8 @@ private:
     std::vector<long> m_vecDownloadingSkin;
     std::string m_strNotifyParam1;
     std::string m_strNotifyParam2;
+    // Set while the component waits for the engine after the network came back.
+    bool m_bContinuing = false;
 };
 
 // Makes the class factory hand out the component, the engine adapter and the callback object. Idempotent.

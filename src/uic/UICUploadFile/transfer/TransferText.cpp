@@ -13,6 +13,11 @@ std::string UploadText(const char* key) {
     return CToolsHelp::GetString(key, "UPLOAD");
 }
 
+std::string NextTryText(long seconds) {
+    return FormatLangText(UploadText("IDS_UPLOAD_INFO_NEXT_TRY"),
+                          {GetErrorInfoByCode(8000), std::to_string(seconds)});
+}
+
 std::string GetErrorInfoByCode(long code) {
     static constexpr std::array<long, 6> kKnownCodes = {8000, 9156, 9162, 9436, 9476, 9493};
     if (code == -1) {

@@ -10,5 +10,8 @@ std::string FormatCount(const std::string& format, long value);
 // known codes, else "IDS_UPLOAD_ERROR_UNKNOW" formatted with the code.
 std::string GetErrorInfoByCode(long code);
 
+// The status of a task cut off by the network that the engine will try again in the given seconds.
+std::string NextTryText(long seconds);
+
 // A text of the transfer monitor's language section "UPLOAD".
 std::string UploadText(const char* key);

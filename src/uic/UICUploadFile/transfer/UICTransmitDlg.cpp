@@ -499,6 +499,10 @@ void CUICTransmitDlg::ComputeProgress(int32_t id, const tagFileInfo& info, bool 
         if (code == 9476) {
             m_pIUIPUpload->SetSSOFlag(1);
         }
+    } else if (record.nState == TASK_WAITING) {
+        // Cut off by the network: the engine tries again by itself and says when.
+        const long seconds = m_pIUIPUpload->GetNextTry(id, isUpload ? 1 : 0);
+        record.strError = seconds >= 0 ? NextTryText(seconds) : std::string();
     } else {
         record.strError.clear();
     }
