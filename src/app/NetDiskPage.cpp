@@ -18,6 +18,7 @@
 #include <map>
 
 #include "DownloadRequests.h"
+#include "FolderTree.h"
 #include "platform/CodePage.h"
 
 namespace nimbra::app {
@@ -334,11 +335,15 @@ long NetDiskPage::DownloadSelection() {
     } else if (!chosen.empty()) {
         result = component->DownloadFiles(Utf8ToGb18030(DownloadFilesDocument(chosen)));
     } else if (const QTreeWidgetItem* catalog = m_tree->currentItem()) {
-        // Nothing selected in the list: the chosen catalog is downloaded as a folder.
-        for (const DiskFile& file : m_files)
-            chosen.push_back({m_session.Disk().FileUrl(file.id), file.name});
-        result = component->DownloadFolder(
-            Utf8ToGb18030(DownloadFolderDocument(catalog->text(0).toStdString(), chosen)));
+        // Nothing selected in the list: the chosen catalog is downloaded as a folder, with all below it.
+        std::string error;
+        const auto tree = ReadFolderTree(m_session.Disk(), CurrentCatalogId(), error);
+        if (!tree) {
+            ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg(FromUtf8(error)));
+            return -1;
+        }
+        result = component->DownloadFolder(Utf8ToGb18030(
+            DownloadFolderDocument(catalog->text(0).toStdString(), tree->files, tree->folders)));
     }
     if (result == -1)
         ShowNotAvailable(m_download->text());
