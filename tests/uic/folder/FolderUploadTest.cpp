@@ -523,4 +523,40 @@ TEST_F(FolderUploadTest, TheRowFollowsAllItsFilesNeverGoesBackAndShows100OnlyOnc
     EXPECT_EQ(list->CatalogDone().size(), 1u);
 }
 
+TEST_F(FolderUploadTest, AFinishedFolderCountsOnceStaysDeletedAndCountsAgainWhenUploadedAgain) {
+    Make("one/a.bin", 10);
+    Make("two/b.bin", 10);
+    const std::string one = Utf8ToGb18030((root / "one").string());
+    ASSERT_EQ(component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {one}, 0), 0);
+    Drain();
+    FinishFiles();
+    Tick();
+    CUICTransmitDlg* list = Transmit();
+    ASSERT_EQ(list->CatalogDone().size(), 1u);
+    list->DisposePanelLeft(IDC_VIEW_UPLOADED);
+    ASSERT_EQ(list->ListModel()->rowCount(), 1);
+    SelectRow(0);
+    prompts.QueueMessageBoxResult(IDOK);
+    list->OnButtonDelete();
+    EXPECT_TRUE(list->CatalogDone().empty());
+
+    // Another folder: the folder upload reports the first one again with it, and it stays deleted.
+    list->DisposePanelLeft(IDC_VIEW_UPLOADING);
+    ASSERT_EQ(
+        component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {Utf8ToGb18030((root / "two").string())}, 0),
+        0);
+    Drain();
+    FinishFiles();
+    Tick();
+    ASSERT_EQ(list->CatalogDone().size(), 1u);
+    EXPECT_EQ(list->CatalogDone()[0].strPath, Utf8ToGb18030((root / "two").string()));
+
+    // The first folder uploaded again is a new upload of its own.
+    ASSERT_EQ(component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {one}, 0), 0);
+    Drain();
+    FinishFiles();
+    Tick();
+    EXPECT_EQ(list->CatalogDone().size(), 2u);
+}
+
 }  // namespace

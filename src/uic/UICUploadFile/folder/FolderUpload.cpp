@@ -47,7 +47,7 @@ uint64_t CFolderUpload::SizeOf(const std::string& path) const {
 
 void CFolderUpload::AddTask(tagCatalogTask task) {
     std::erase_if(m_vecFolders, [&](const tagFolder& queued) {
-        return !queued.bStarted && queued.task.nState != TASK_FINISHED && queued.task.strPath == task.strPath;
+        return !queued.bStarted && queued.task.strPath == task.strPath;
     });
     task.nState = TASK_WAITING;
     task.vecFileIDs.clear();
@@ -104,8 +104,9 @@ void CFolderUpload::Continue() {
         LOG_NULL(kTick, "m_pDlgTransmit");
         return;
     }
-    // Files of known catalogs first, so that the engine has work while further catalogs are created.
-    const bool worked = CatalogUploadFile(*transmit) || RequestCatalog() || PickTask(*transmit);
+    // Catalogs first: the host creates each within its request, which it does fastest before the transfers
+    // compete with it; a folder's files follow once no catalog is left to ask for or while one is awaited.
+    const bool worked = RequestCatalog() || CatalogUploadFile(*transmit) || PickTask(*transmit);
     EndFolders(*transmit);
     if (worked) {
         Queue();

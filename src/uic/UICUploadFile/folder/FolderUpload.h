@@ -32,7 +32,7 @@ public:
     static constexpr unsigned kAnswerTicks = 30;
     // Files per StartUpload: a batch is made on the user-interface thread, so a folder of thousands of
     // files goes in several, with the event loop in between.
-    static constexpr size_t kBatchFiles = 250;
+    static constexpr size_t kBatchFiles = 20;
 
     CFolderUpload(IFolderUploadSite& site, WindowTimers& timers);
 

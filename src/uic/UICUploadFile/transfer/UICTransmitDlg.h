@@ -6,7 +6,9 @@
 #include <QPoint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "function/ORVATip.h"
@@ -193,6 +195,7 @@ private:
     CatalogSizeList m_vecCatalogSizes;
     std::map<std::string, tagCatalogFigures> m_mapCatalogFigures;
     CatalogTaskList m_vecCatalogDone;
+    std::set<std::pair<std::string, int32_t>> m_setCatalogCounted;  // local path, first file's task
     std::vector<std::unique_ptr<tagFileInfo>> m_vecCatalogRecords;
     bool m_bCatalogStop = false;
     bool m_bFittingColumns = false;

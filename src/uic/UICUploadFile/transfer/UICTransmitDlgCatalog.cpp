@@ -249,10 +249,10 @@ void CUICTransmitDlg::RefreshCatalogRow(size_t k, int row) {
 
 void CUICTransmitDlg::FinishCatalog(size_t k) {
     tagCatalogTask& entry = m_vecCatalogFiles[k];
-    const bool counted =
-        std::any_of(m_vecCatalogDone.begin(), m_vecCatalogDone.end(),
-                    [&](const tagCatalogTask& done) { return done.strPath == entry.strPath; });
-    if (counted) {
+    // The folder upload reports a finished folder again with every change; it counts once. A later upload
+    // of the same folder has files of its own and counts again.
+    const int32_t firstFile = entry.vecFileIDs.empty() ? 0 : entry.vecFileIDs.front();
+    if (!m_setCatalogCounted.emplace(entry.strPath, firstFile).second) {
         return;
     }
     const auto figures = m_mapCatalogFigures.find(entry.strPath);
