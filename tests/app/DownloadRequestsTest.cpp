@@ -60,24 +60,6 @@ TEST(DownloadRequests, AFolderNamesItselfAndListsItsFiles) {
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[1].first, kSecond.url);
 
-    // A whole tree: the folders below it, parents first, then the files by their paths below it.
-    ASSERT_TRUE(xml.SetDoc(Utf8ToGb18030(
-        DownloadFolderDocument("tree", {{"u1", "a.txt"}, {"u2", Gb18030ToUtf8("子目录A/深层/c.txt")}},
-                               {Gb18030ToUtf8("子目录A"), Gb18030ToUtf8("子目录A/深层"), "empty"}))));
-    xml.ResetPos();
-    ASSERT_TRUE(xml.FindElem("DownloadFolder"));
-    ASSERT_TRUE(xml.FindChildElem("DownloadList"));
-    ASSERT_TRUE(xml.IntoElem());
-    std::vector<std::string> folders;
-    while (xml.FindChildElem("Folder"))
-        folders.push_back(xml.GetChildAttrib("name"));
-    EXPECT_EQ(folders, (std::vector<std::string>{"子目录A", "子目录A/深层", "empty"}));
-    xml.ResetPos();
-    ASSERT_TRUE(xml.FindElem("DownloadFolder"));
-    ASSERT_TRUE(xml.FindChildElem("DownloadList"));
-    ASSERT_TRUE(xml.IntoElem());
-    EXPECT_EQ(ReadFiles(xml)[1], std::make_pair(std::string("u2"), std::string("子目录A/深层/c.txt")));
-
     // An empty catalog still makes a well-formed request with an empty list.
     ASSERT_TRUE(xml.SetDoc(DownloadFolderDocument("empty", {})));
     xml.ResetPos();

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "EmbeddedService.h"
-#include "FolderTree.h"
 #include "LoginSession.h"
 #include "NetDiskClient.h"
 #include "SettingsStore.h"
@@ -132,38 +131,6 @@ TEST_F(HostServiceTest, CatalogsAndFilesComeFromTheService) {
     ASSERT_TRUE(bytes.Ok());
     EXPECT_EQ(bytes.body.size(), files->front().size);
     EXPECT_FALSE(disk.Files("999999", error));
-}
-
-TEST_F(HostServiceTest, AFolderTreeListsEveryFileBelowByItsPathAndEveryFolderParentsFirst) {
-    std::string error;
-    const auto catalogs = disk.Catalogs(error);
-    ASSERT_TRUE(catalogs) << error;
-    const auto idOf = [&](const char* name) {
-        const auto found = std::find_if(catalogs->begin(), catalogs->end(), [&](const CatalogNode& node) {
-            return node.name == Gb18030ToUtf8(name);
-        });
-        return found == catalogs->end() ? std::string() : found->id;
-    };
-    const std::string myFolder = idOf("我的文件夹");
-    ASSERT_FALSE(myFolder.empty());
-    ASSERT_NE(disk.CreateCatalog(idOf("旅行照片"), Gb18030ToUtf8("空")), kCatalogNotCreated);
-
-    const auto tree = ReadFolderTree(disk, myFolder, error);
-    ASSERT_TRUE(tree) << error;
-    std::vector<std::string> names;
-    for (const DownloadItem& file : tree->files) {
-        names.push_back(Utf8ToGb18030(file.name));
-        const std::string id = file.url.substr(file.url.rfind('/') + 1);
-        EXPECT_EQ(file.url, disk.FileUrl(id));
-        EXPECT_TRUE(disk.FileBytes(id).Ok()) << file.url;
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"欢迎使用.txt", "旅行照片/行程.txt"}));
-    std::vector<std::string> folders;
-    for (const std::string& folder : tree->folders)
-        folders.push_back(Utf8ToGb18030(folder));
-    EXPECT_EQ(folders, (std::vector<std::string>{"旅行照片", "旅行照片/空"}));
-    EXPECT_FALSE(ReadFolderTree(disk, "999999", error));
 }
 
 TEST_F(HostServiceTest, TheComponentGetsTheCatalogDocumentWithResultAsItsDocumentElement) {

@@ -96,11 +96,10 @@ protected:
         ON_CALL(adapter, StartUpload(_, _, _))
             .WillByDefault(Invoke([this](UploadFileList& files, const tagUploadInfo& info, long kind) {
                 FileInfoList batch;
-                ++batches;
                 for (tagUploadFileEntry& file : files) {
                     const int32_t id = nextTask++;
                     file.strFileID = std::to_string(id);
-                    started.push_back({id, file.strFilePath, info.strTargetCatalogID, kind, batches});
+                    started.push_back({id, file.strFilePath, info.strTargetCatalogID, kind});
                     states[id] = TASK_RUNNING;
                     tagFileInfo record;
                     record.nFileID = id;
@@ -186,7 +185,6 @@ protected:
         std::string path;
         std::string catalog;
         long kind;
-        int batch;
     };
 
     testhost::TestHost host;
@@ -202,7 +200,6 @@ protected:
     std::vector<Started> started;
     std::map<int32_t, int32_t> states;
     int32_t nextTask = 501;
-    int batches = 0;
 };
 
 TEST_F(FolderUploadTest, TheTreeMayBeNineLevelsDeepUnderAGoalOfOneLevel) {
@@ -246,46 +243,6 @@ TEST_F(FolderUploadTest, ChosenFoldersAreListedOnceAndAFolderNamedLikeAGoalCatal
     EXPECT_EQ(TipTexts().back(), "IDS_UPLOAD_INFO_CATALOG_SAMENAME");
     EXPECT_TRUE(dialog->FolderUpload().Tasks().empty());
     EXPECT_TRUE(disk.requests.empty());
-}
-
-TEST_F(FolderUploadTest, CatalogsComeInScanOrderAndEachFoldersFilesGoAsOneBatchAtOnce) {
-    Make("trip/a.bin", 10);
-    Make("trip/b.bin", 20);
-    Folder("trip/empty");
-    Make("trip/sea/c.bin", 30);
-    Make("trip/sea/deep/d.bin", 40);
-    const std::string trip = (root / "trip").string();
-    ChooseFolder(trip);
-    dialog->OnBnClickedButtonUpload();
-    EXPECT_FALSE(dialog->isVisible());
-    ASSERT_EQ(dialog->FolderUpload().Tasks().size(), 1u);
-    EXPECT_TRUE(dialog->IsTimerRunning(TIMER_UPLOAD_CATALOG));
-
-    // No tick: the whole tree reaches the engine before its first file finishes.
-    Drain();
-    EXPECT_EQ(disk.requests, (std::vector<std::string>{"trip<11", "empty<100", "sea<100", "deep<102"}));
-    ASSERT_EQ(started.size(), 4u);
-    EXPECT_EQ(started[0].path, trip + "/a.bin");
-    EXPECT_EQ(started[1].path, trip + "/b.bin");
-    EXPECT_EQ(started[0].batch, started[1].batch);
-    EXPECT_EQ(started[0].catalog, "100");
-    EXPECT_EQ(started[2].catalog, "102");
-    EXPECT_EQ(started[3].path, trip + "/sea/deep/d.bin");
-    EXPECT_EQ(started[3].catalog, "103");
-    EXPECT_EQ(batches, 3);
-    for (const Started& file : started) {
-        EXPECT_EQ(file.kind, 1);
-    }
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_RUNNING);
-
-    Tick(3);
-    EXPECT_EQ(started.size(), 4u);
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_RUNNING);
-    FinishFiles();
-    Tick();
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_FINISHED);
-    EXPECT_FALSE(dialog->IsTimerRunning(TIMER_UPLOAD_CATALOG));
-    EXPECT_EQ(disk.refreshes, 1);
 }
 
 TEST_F(FolderUploadTest, ARefusedOrUnansweredCatalogSkipsItsBranchAndTheFolderEndsAsFailed) {
