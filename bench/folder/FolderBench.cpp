@@ -209,6 +209,12 @@ void RunUntilFinished(IUIPUpload& adapter, size_t count, bool upload) {
     loop.exec();
 }
 
+// The contenders take turns at going first, so that neither always meets a warmer service.
+void InTurns(int round, const std::function<void()>& flat, const std::function<void()>& folder) {
+    (round % 2 == 1 ? flat : folder)();
+    (round % 2 == 1 ? folder : flat)();
+}
+
 struct LocalFile {
     fs::path relative;
     uint64_t size;
@@ -455,7 +461,6 @@ int main(int argc, char** argv) {
     Bench bench(app, service, token);
     bench.SignIn(Utf8ToGb18030(answer->body));
 
-    // The contenders take turns at going first, so that neither always meets a warmer service.
     std::vector<double> flatUploads, folderUploads, stalls, flatStalls, flatDownloads, folderDownloads;
     for (int round = 1; round <= kRounds; ++round) {
         // A new name each round: a folder named like a catalog in the goal is refused.
@@ -470,13 +475,7 @@ int main(int argc, char** argv) {
             folderUploads.push_back(bench.FolderUpload(tree, files.size(), stall));
             stalls.push_back(stall);
         };
-        if (round % 2 == 1) {
-            flat();
-            folder();
-        } else {
-            folder();
-            flat();
-        }
+        InTurns(round, flat, folder);
     }
     const nimbra::app::FolderTree remote = bench.RemoteTree(Numbered("tree", kRounds));
     if (remote.files.size() != files.size() || remote.folders.size() != 9) {
@@ -488,13 +487,7 @@ int main(int argc, char** argv) {
         const auto folder = [&] {
             folderDownloads.push_back(bench.FolderDownload(remote, target / "folder"));
         };
-        if (round % 2 == 1) {
-            flat();
-            folder();
-        } else {
-            folder();
-            flat();
-        }
+        InTurns(round, flat, folder);
         if (!fs::exists(target / "folder/tree/gamma/two")) {
             Fail("the folder download did not make the tree");
         }

@@ -106,15 +106,7 @@ protected:
                 batches.push_back(batch);
                 return refuseBatches ? -1L : 0L;
             }));
-        ON_CALL(adapter, GetProgress(_, An<tagUploadProgress&>()))
-            .WillByDefault(Invoke([this](long id, tagUploadProgress& progress) {
-                const auto found = states.find(static_cast<int32_t>(id));
-                if (found == states.end()) {
-                    return -1L;
-                }
-                progress.nState = found->second;
-                return 0L;
-            }));
+        AnswerUploadStates(adapter, states);
         ON_CALL(adapter, DeleteTask(_, 1)).WillByDefault(Invoke([this](long id, long) {
             states.erase(static_cast<int32_t>(id));
             return 0L;
@@ -164,6 +156,18 @@ protected:
             }
         }
         return ended;
+    }
+    // With the page holding its answers: only the top folder's catalog is answered, its files go, and its
+    // a.txt arrives.
+    void SendTheTopFolderAndFinishItsA() {
+        disk.holding = true;
+        upload.Start();
+        RunLoop();
+        disk.GiveAnswer();
+        RunLoop();
+        ASSERT_EQ(batches.size(), 1u);
+        End(TASK_FINISHED, "a.txt");
+        upload.TUploadCatalog();
     }
     std::vector<int32_t> IdsOf(const std::string& name) {
         std::vector<int32_t> ids;
@@ -276,15 +280,8 @@ TEST_F(FolderPacingTest, PauseHoldsEveryFileOfTheFolderAndStartContinuesThem) {
     Make("trip/b.txt");
     Make("trip/c.txt");
     Make("trip/sub/d.txt");
-    disk.holding = true;
     Add("trip");
-    upload.Start();
-    RunLoop();
-    disk.GiveAnswer();
-    RunLoop();
-    ASSERT_EQ(batches.size(), 1u);
-    End(TASK_FINISHED, "a.txt");
-    upload.TUploadCatalog();
+    SendTheTopFolderAndFinishItsA();
 
     // a.txt has arrived and is left alone; the other two are paused, one of them refusing.
     const int32_t a = IdsOf("a.txt").at(0), b = IdsOf("b.txt").at(0), c = IdsOf("c.txt").at(0);
@@ -322,16 +319,9 @@ TEST_F(FolderPacingTest, ADeletedFolderLeavesNoEngineTaskAndTheNextFolderGoesOn)
     Make("trip/b.txt");
     Make("trip/sub/c.txt");
     Make("next/n.txt");
-    disk.holding = true;
     Add("trip");
     Add("next");
-    upload.Start();
-    RunLoop();
-    disk.GiveAnswer();
-    RunLoop();
-    ASSERT_EQ(batches.size(), 1u);
-    End(TASK_FINISHED, "a.txt");
-    upload.TUploadCatalog();
+    SendTheTopFolderAndFinishItsA();
     ASSERT_EQ(disk.requests.back(), "sub<100");
 
     // Finished or not, every engine task of the folder goes.

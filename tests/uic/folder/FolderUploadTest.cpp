@@ -112,15 +112,7 @@ protected:
                 component->OnEventHandle(kind == 1 ? 6 : 1, reinterpret_cast<WPARAM>(&batch), 0);
                 return 0;
             }));
-        ON_CALL(adapter, GetProgress(_, An<tagUploadProgress&>()))
-            .WillByDefault(Invoke([this](long id, tagUploadProgress& progress) {
-                const auto found = states.find(static_cast<int32_t>(id));
-                if (found == states.end()) {
-                    return -1L;
-                }
-                progress.nState = found->second;
-                return 0L;
-            }));
+        AnswerUploadStates(adapter, states);
         component = CreateUIInstance<CUICUploadComp>();
         ASSERT_EQ(component->ShowUpload(CatalogDoc(), nullptr), 0);
         dialog = component->GetUICUploadDlg();

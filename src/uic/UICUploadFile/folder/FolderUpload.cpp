@@ -389,6 +389,16 @@ bool CFolderUpload::stepUpLoadCatalogFiles(IUIPUpload& adapter, tagFolder& folde
     return true;
 }
 
+bool CFolderUpload::CommandFiles(const tagFolder& folder, IUIPUpload& adapter,
+                                 long (IUIPUpload::*command)(long, long)) {
+    bool done = true;
+    const std::vector<int32_t>& ids = folder.task.vecFileIDs;
+    for (size_t i = folder.nEndedFiles; i < ids.size(); ++i) {
+        done = (adapter.*command)(ids[i], 1) == 0 && done;
+    }
+    return done;
+}
+
 bool CFolderUpload::PauseFolder(const std::string& path) {
     static const char* const kName = "CUICUploadDlg::PauseFolder";
     IUIPUpload* adapter = m_site.UploadAdapter();
@@ -404,10 +414,7 @@ bool CFolderUpload::PauseFolder(const std::string& path) {
                 LOG_NULL(kName, "pIUIPUpload");
                 return false;
             }
-            const std::vector<int32_t>& ids = folder.task.vecFileIDs;
-            for (size_t i = folder.nEndedFiles; i < ids.size(); ++i) {
-                paused = adapter->PauseTask(ids[i], 1) == 0 && paused;
-            }
+            paused = CommandFiles(folder, *adapter, &IUIPUpload::PauseTask) && paused;
         }
         folder.task.nState = TASK_PAUSED;
         changed = true;
@@ -432,10 +439,7 @@ bool CFolderUpload::StartFolder(const std::string& path) {
                 LOG_NULL(kName, "pIUIPUpload");
                 return false;
             }
-            const std::vector<int32_t>& ids = folder.task.vecFileIDs;
-            for (size_t i = folder.nEndedFiles; i < ids.size(); ++i) {
-                resumed = adapter->ResumeTask(ids[i], 1) == 0 && resumed;
-            }
+            resumed = CommandFiles(folder, *adapter, &IUIPUpload::ResumeTask) && resumed;
         }
         folder.task.nState = folder.bStarted ? TASK_RUNNING : TASK_WAITING;
         changed = true;

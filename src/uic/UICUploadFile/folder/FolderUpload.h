@@ -95,6 +95,9 @@ private:
     void FinishAll(IFolderTransferList& transmit);
     void SkipSubFolder(tagFolder& folder, size_t index, const char* why);
     void GiveUpAnswer();
+    // Gives the command to every file of the folder not known to have ended; false when one refused it.
+    static bool CommandFiles(const tagFolder& folder, IUIPUpload& adapter,
+                             long (IUIPUpload::*command)(long, long));
     bool IsAwaitedBy(const tagFolder& folder) const;
     tagFolder* FindSerial(uint64_t serial);
     size_t StartedCount() const;
