@@ -1,11 +1,12 @@
 #pragma once
 // The folder upload: for each folder task, the network-disk page is asked to create the remote catalog of
-// every folder of the tree in scan order (parents before their children, one request at a time, since an
-// answer does not say which request it answers), and each folder's files go to the engine adapter as
-// batches as soon as its catalog is known. Each piece of work (one request, one batch) is done in its own
-// turn of the event loop and the next one follows at once: nothing waits for timer 1002, which only
-// follows the files in the engine (once a second) to tell when a folder has arrived. The next folder task
-// starts as soon as the previous one has handed all its files to the engine.
+// every folder of the tree in scan order (parents before their children, each as soon as its parent's id is
+// known, one request at a time, since an answer does not say which request it answers), and each folder's
+// files go to the engine adapter as batches once its catalog exists and no request can go out. Each piece
+// of work (one request, one batch) is done in its own turn of the event loop and the next one follows at
+// once: nothing waits for timer 1002, which only follows the files in the engine (once a second) to tell
+// when a folder has arrived. The next folder task starts as soon as the previous one has handed all its
+// files to the engine.
 //
 // A catalog that is refused ("9424") or not answered in time is skipped together with everything below
 // it; the folder then ends as failed instead of finished, so the user sees it in the transfer list.
