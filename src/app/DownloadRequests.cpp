@@ -35,11 +35,15 @@ std::string DownloadFilesDocument(const std::vector<DownloadItem>& items) {
     return Text(doc);
 }
 
-std::string DownloadFolderDocument(const std::string& folder, const std::vector<DownloadItem>& items) {
+std::string DownloadFolderDocument(const std::string& folder, const std::vector<DownloadItem>& items,
+                                   const std::vector<std::string>& folders) {
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("DownloadFolder");
     root.append_attribute("Folder") = folder.c_str();
-    AppendFiles(root.append_child("DownloadList"), items);
+    pugi::xml_node list = root.append_child("DownloadList");
+    for (const std::string& path : folders)
+        list.append_child("Folder").append_attribute("name") = path.c_str();
+    AppendFiles(list, items);
     return Text(doc);
 }
 

@@ -15,7 +15,11 @@ struct DownloadItem {
 std::string DownloadFileDocument(const DownloadItem& item);
 // <DownloadFiles><DownloadList><File .../>...</DownloadList></DownloadFiles>
 std::string DownloadFilesDocument(const std::vector<DownloadItem>& items);
-// <DownloadFolder Folder=".."><DownloadList><File .../>...</DownloadList></DownloadFolder>
-std::string DownloadFolderDocument(const std::string& folder, const std::vector<DownloadItem>& items);
+// <DownloadFolder Folder=".."><DownloadList><Folder name=".."/>...<File
+// .../>...</DownloadList></DownloadFolder> For a whole tree, each file's name is its path below the folder
+// ("sub/deeper/name", '/'-separated) and every folder below it is listed, parents first, so that empty ones
+// are made too.
+std::string DownloadFolderDocument(const std::string& folder, const std::vector<DownloadItem>& items,
+                                   const std::vector<std::string>& folders = {});
 
 }  // namespace nimbra::app

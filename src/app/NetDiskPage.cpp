@@ -20,6 +20,7 @@
 
 #include "DownloadRequests.h"
 #include "FlashRequest.h"
+#include "FolderTree.h"
 #include "platform/CodePage.h"
 // The task list the component gives out is one of its windows; the host only shows it.
 #include "uic/UICUploadFile/tasklist/UploadTaskListDlg.h"
@@ -397,11 +398,15 @@ long NetDiskPage::DownloadSelection() {
     } else if (!chosen.empty()) {
         result = component->DownloadFiles(Utf8ToGb18030(DownloadFilesDocument(chosen)));
     } else if (const QTreeWidgetItem* catalog = m_tree->currentItem()) {
-        // Nothing selected in the list: the chosen catalog is downloaded as a folder.
-        for (const DiskFile& file : m_files)
-            chosen.push_back({m_session.Disk().FileUrl(file.id), file.name});
-        result = component->DownloadFolder(
-            Utf8ToGb18030(DownloadFolderDocument(catalog->text(0).toStdString(), chosen)));
+        // Nothing selected in the list: the chosen catalog is downloaded as a folder, with all below it.
+        std::string error;
+        const auto tree = ReadFolderTree(m_session.Disk(), CurrentCatalogId(), error);
+        if (!tree) {
+            ShowNotice(m_session.Texts().Host("IDS_HOST_SERVICE_ERROR").arg(FromUtf8(error)));
+            return -1;
+        }
+        result = component->DownloadFolder(Utf8ToGb18030(
+            DownloadFolderDocument(catalog->text(0).toStdString(), tree->files, tree->folders)));
     }
     if (result == -1)
         ShowNotAvailable(m_download->text());

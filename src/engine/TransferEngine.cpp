@@ -50,11 +50,15 @@ bool AwaitsRetry(const TaskRecord& r) {
            r.errorCode == OrvULD::ORV_ERROR_NETWORK;
 }
 
+// States in which a task is under way or about to be.
+bool IsMoving(ORV_UPLOAD_SESSION_STATE state) {
+    return state == OrvULD::ORV_SESSION_STATE_READY || state == OrvULD::ORV_SESSION_STATE_RUNNING ||
+           state == OrvULD::ORV_SESSION_STATE_AUTH_OK;
+}
+
 // A task the previous run was moving when it ended: it goes on by itself once a sign-on is known.
 bool WasInterrupted(const TaskRecord& r) {
-    return r.started &&
-           (r.state == OrvULD::ORV_SESSION_STATE_READY || r.state == OrvULD::ORV_SESSION_STATE_RUNNING ||
-            r.state == OrvULD::ORV_SESSION_STATE_AUTH_OK);
+    return r.started && IsMoving(r.state);
 }
 
 }  // namespace
@@ -96,9 +100,11 @@ void TransferEngine::Bind(const EngineBinding& binding) {
             m_scheduler->Enqueue(std::make_unique<TerminateJob>(url, m_settings, m_store), true);
         }
     }
+    // The state first: most tasks of an account are long finished, and need no copy of their record.
     for (const auto& task : m_table.All()) {
         // A task with a planned try keeps it.
-        if (!HasLiveJob(*task) && WasInterrupted(task->Snapshot()) && !m_retries->DueIn(task->Id())) {
+        if (IsMoving(task->State()) && !HasLiveJob(*task) && WasInterrupted(task->Snapshot()) &&
+            !m_retries->DueIn(task->Id())) {
             Schedule(*task);
         }
     }
@@ -116,7 +122,12 @@ void TransferEngine::Open(const std::string& databasePath) {
             record.state = OrvULD::ORV_SESSION_STATE_READY;  // cut off by the end of the last run
         }
         maxId = std::max(maxId, record.id);
-        m_table.Add(std::make_shared<Task>(std::move(record), m_synchronising));
+        const bool unstarted = record.kind == TaskKind::Upload && !record.started;
+        auto task = std::make_shared<Task>(std::move(record), m_synchronising);
+        if (unstarted) {
+            m_unstarted.push_back(task);
+        }
+        m_table.Add(std::move(task));
     }
     m_nextId = maxId + 1;
     m_terminationsResumed = false;
@@ -131,6 +142,7 @@ void TransferEngine::Close() {
     }
     m_store.reset();
     m_table.Clear();
+    m_unstarted.clear();
 }
 
 void TransferEngine::SetProxy(const std::string& address, int32_t port) {
@@ -177,6 +189,7 @@ std::shared_ptr<Task> TransferEngine::AddUpload() {
     record.kind = TaskKind::Upload;
     auto task = std::make_shared<Task>(record, m_synchronising);
     m_table.Add(task);
+    m_unstarted.push_back(task);
     m_store->Put(record);
     return task;
 }
@@ -189,17 +202,19 @@ void TransferEngine::StartUploads() {
     if (m_endpoint.empty()) {
         throw ComError(E_UNEXPECTED, "no upload service bound");
     }
-    for (const auto& task : m_table.List(TaskKind::Upload)->All()) {
-        if (task->Snapshot().started) {
-            continue;
+    // Each leaves the queue once started, so a failure part way leaves the rest for the next call.
+    while (!m_unstarted.empty()) {
+        const std::shared_ptr<Task> task = m_unstarted.front();
+        if (Owns(*task) && !task->Snapshot().started) {
+            TakeThumbnail(*task);
+            Save(*task, [&](TaskRecord& r) {
+                r.started = true;
+                r.endpointUrl = m_endpoint;
+                r.creationKey = NewCreationKey();
+            });
+            Schedule(*task);
         }
-        TakeThumbnail(*task);
-        Save(*task, [&](TaskRecord& r) {
-            r.started = true;
-            r.endpointUrl = m_endpoint;
-            r.creationKey = NewCreationKey();
-        });
-        Schedule(*task);
+        m_unstarted.pop_front();
     }
 }
 

@@ -5,6 +5,7 @@
 // user pauses, aborts or deletes the task.
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -88,6 +89,9 @@ private:
     std::shared_ptr<NetworkRetries> m_retries;
     std::unique_ptr<TransferScheduler> m_scheduler;
     TaskTable m_table;
+    // Uploads added and not started yet, in the order they were added: UpLoad starts these without
+    // looking at every task the account ever had.
+    std::deque<std::shared_ptr<Task>> m_unstarted;
     std::atomic<int32_t> m_nextId{1};
     // Set once the stored terminations of the open database were handed to the scheduler.
     bool m_terminationsResumed = false;

@@ -20,10 +20,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <optional>
 
 #include "EmbeddedService.h"
 #include "EventLoopWait.h"
+#include "FolderTree.h"
 #include "GuiApp.h"
 #include "HostSession.h"
 #include "MainWindow.h"
@@ -162,6 +165,52 @@ TEST_F(HostComponentTest, DownloadButtonFetchesOneFileSeveralFilesAndAFolder) {
             EXPECT_EQ(Bytes(path), bytes) << path.toStdString();
         }
     }
+    EXPECT_TRUE(answerer->Unexpected().isEmpty()) << answerer->Unexpected().join(", ").toStdString();
+}
+
+TEST_F(HostComponentTest, AFolderDroppedOnThePageComesBackWholeWithItsSubFoldersAndAnEmptyOne) {
+    NetDiskPage& page = window->Page();
+    const std::string parentId = session->Disk().CreateCatalog("root", "Trees");
+    ASSERT_TRUE(page.Reload() && page.SelectCatalog(parentId));
+    // The tree of the report: files two levels down, Chinese names and an empty folder.
+    const QDir source(work->filePath("source/tree"));
+    const std::map<QString, QByteArray> originals = {
+        {"a.txt", QByteArray("top\n").repeated(10)},
+        {ToQString("子目录A/b.txt"), QByteArray(70 * 1024, 'b')},
+        {ToQString("子目录A/深层/c.txt"), QByteArray("深层\n").repeated(5)},
+        {"subB/d.txt", QByteArray(3, 'd')}};
+    for (const auto& [relative, bytes] : originals) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(source.filePath(relative)).path()));
+        QFile file(source.filePath(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    ASSERT_TRUE(QDir().mkpath(source.filePath(ToQString("空"))));
+    ASSERT_NE(page.UploadToCurrent({}, {source.path()}), -1);
+    std::string treeId;
+    ASSERT_TRUE(WaitFor([&] {
+        std::string error;
+        const auto catalogs = session->Disk().Catalogs(error);
+        for (const CatalogNode& node : catalogs ? *catalogs : std::vector<CatalogNode>{}) {
+            treeId = node.parentId == parentId && node.name == "tree" ? node.id : treeId;
+        }
+        const auto tree = treeId.empty() ? std::nullopt : ReadFolderTree(session->Disk(), treeId, error);
+        return tree && tree->files.size() == originals.size() && tree->folders.size() == 4;
+    }));
+
+    // Nothing selected in the list: the catalog and everything below it.
+    ASSERT_TRUE(page.Reload() && page.SelectCatalog(treeId));
+    page.findChild<QTableWidget*>()->clearSelection();
+    const QDir target(work->filePath("whole"));
+    ASSERT_TRUE(target.mkpath("."));
+    answerer->ExpectFileDialog(target.path());
+    ASSERT_EQ(page.DownloadSelection(), 0);
+    EXPECT_TRUE(answerer->Answered());
+    for (const auto& [relative, bytes] : originals) {
+        const QString path = target.filePath("tree/" + relative);
+        ASSERT_TRUE(Downloaded(path)) << path.toStdString();
+        EXPECT_EQ(Bytes(path), bytes) << path.toStdString();
+    }
+    EXPECT_TRUE(QDir(target.filePath(ToQString("tree/空"))).exists());
     EXPECT_TRUE(answerer->Unexpected().isEmpty()) << answerer->Unexpected().join(", ").toStdString();
 }
 

@@ -144,6 +144,40 @@ TEST_F(TransferTest, AnUploadDeletedWhileTheServerIsAwayIsEndedByTheNextRun) {
     }));
 }
 
+TEST_F(TransferTest, EveryUploadAddedIsStartedOnceEvenOneAPreviousRunAddedAndNeverStarted) {
+    const std::string left = m_dir.File("left.bin");
+    const std::string later = m_dir.File("later.bin");
+    const std::string gone = m_dir.File("gone.bin");
+    WriteRandomFile(left, 3000, 9);
+    WriteRandomFile(later, 4000, 10);
+    WriteRandomFile(gone, 5000, 11);
+    {
+        auto engine = BoundEngine();
+        auto task = engine->AddUpLoadFile();
+        task->PutfileName(left);
+        task->PutParentCatalogID("root");
+    }  // the run ends before UpLoad
+    auto engine = BoundEngine();
+    auto deleted = engine->AddUpLoadFile();
+    deleted->PutfileName(gone);
+    EXPECT_EQ(deleted->Delete(), S_OK);
+    auto task = StartUpload(*engine, later);
+    ASSERT_TRUE(WaitForState(*task, ORV_SESSION_STATE_SCCESS)) << "error " << task->GeterrorCode();
+    auto leftTask = engine->GetFileList()->Item(0);
+    ASSERT_TRUE(leftTask);
+    ASSERT_TRUE(WaitForState(*leftTask, ORV_SESSION_STATE_SCCESS)) << "error " << leftTask->GeterrorCode();
+    // Another batch starts none of them again.
+    engine->UpLoad(OrvULD::ORV_UPLOAD_OPERATE_TYPE_REQUEST_ID);
+    EXPECT_EQ(engine->GetActiveTaskCount(), 0);
+    const std::string files = HttpGet("/lumenoApp/catalog/root/files");
+    for (const char* name : {"name=\"left.bin\"", "name=\"later.bin\""}) {
+        const size_t first = files.find(name);
+        EXPECT_NE(first, std::string::npos) << name;
+        EXPECT_EQ(files.find(name, first + 1), std::string::npos) << name << " twice";
+    }
+    EXPECT_EQ(files.find("gone.bin"), std::string::npos);
+}
+
 TEST_F(TransferTest, DownloadNeverContinuesAPartialFileOfUnknownVersionAndDeleteRemovesIt) {
     auto engine = BoundEngine();
     const std::string file = m_dir.File("src.bin");

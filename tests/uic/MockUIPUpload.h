@@ -3,6 +3,9 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdint>
+#include <map>
+
 #include "function/UIClassFactory.h"
 #include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uip/UIPUpload/IUIPUpload.h"
@@ -36,6 +39,20 @@ public:
     MOCK_METHOD(long, SetSSOFlag, (long), (override));
     MOCK_METHOD(long, GetNextTry, (long, long), (override));
 };
+
+// Upload progress (the two-argument GetProgress) answered from a map of task id to state, which the test
+// changes as the engine would; an id not in it is one the engine does not know.
+inline void AnswerUploadStates(MockUIPUpload& adapter, const std::map<int32_t, int32_t>& states) {
+    ON_CALL(adapter, GetProgress(::testing::_, ::testing::An<tagUploadProgress&>()))
+        .WillByDefault([&states](long id, tagUploadProgress& progress) {
+            const auto found = states.find(static_cast<int32_t>(id));
+            if (found == states.end()) {
+                return -1L;
+            }
+            progress.nState = found->second;
+            return 0L;
+        });
+}
 
 // While it lives, the class factory hands out the given adapter (a mock) wherever the component asks for
 // the engine adapter. Declare it after the mock it installs.

@@ -60,6 +60,19 @@ TEST(DownloadNamesTest, RequestedNamesNeverLeaveTheChosenFolder) {
     EXPECT_EQ(LocalDownloadName("乗.txt"), "乗.txt");
 }
 
+TEST(DownloadNamesTest, PathsBelowAFolderStayBelowItOrAreRefusedWhole) {
+    EXPECT_EQ(LocalDownloadPath("报告.txt"), "报告.txt");
+    EXPECT_EQ(LocalDownloadPath("子目录A/深层/c.txt"), "子目录A/深层/c.txt");
+    EXPECT_EQ(LocalDownloadPath("sub\\deeper\\c.txt"), "sub/deeper/c.txt");
+    EXPECT_EQ(LocalDownloadPath("乗/乗.txt"), "乗/乗.txt");
+    for (const char* refused : {"", ".", "..", "/etc/passwd", "\\\\server\\share\\x", "../x", "a/../../x",
+                                "a/..", "a/./b", "a//b", "folder/", "..\\..\\autorun.inf"}) {
+        EXPECT_EQ(LocalDownloadPath(refused), "") << refused;
+    }
+    EXPECT_EQ(NumberedPath("sub/a.jpg", 2), "sub/a(2).jpg");
+    EXPECT_EQ(NumberedPath("v1.2/notes", 3), "v1.2/notes(3)");
+}
+
 class DownloadRequestTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -218,9 +231,13 @@ TEST_F(DownloadRequestTest, AnExistingFolderIsOfferedTheNextFreeNameYesNoOrCance
 
 TEST_F(DownloadRequestTest, NamesFromTheDocumentStayInsideTheChosenFolder) {
     prompts.QueueFolder(Path(""));
-    EXPECT_CALL(adapter, DownloadFile("u1", Path("evil/passwd"), -1, -1));
-    EXPECT_CALL(adapter, DownloadFile("u2", Path("evil/run.sh"), -1, -1));
+    // A folder's files keep their place in its tree, so a path that would leave it is refused whole.
+    EXPECT_CALL(adapter, DownloadFile("u0", Path("evil/inside.txt"), -1, -1));
+    EXPECT_CALL(adapter, DownloadFile("u1", _, _, _)).Times(0);
+    EXPECT_CALL(adapter, DownloadFile("u2", _, _, _)).Times(0);
+    EXPECT_CALL(adapter, DownloadFile("u3", _, _, _)).Times(0);
     EXPECT_EQ(component->DownloadFolder("<DownloadFolder Folder=\"../../evil\"><DownloadList>"
+                                        "<File url=\"u0\" name=\"inside.txt\"/>"
                                         "<File url=\"u1\" name=\"/etc/passwd\"/>"
                                         "<File url=\"u2\" name=\"..\\..\\run.sh\"/>"
                                         "<File url=\"u3\" name=\"..\"/></DownloadList></DownloadFolder>"),
@@ -232,6 +249,47 @@ TEST_F(DownloadRequestTest, NamesFromTheDocumentStayInsideTheChosenFolder) {
                                         "<File url=\"u4\" name=\"x\"/></DownloadList></DownloadFolder>"),
               0);
     EXPECT_EQ(prompts.Calls().size(), 1u);
+}
+
+TEST_F(DownloadRequestTest, AFolderComesWithItsWholeTreeEmptyFoldersIncluded) {
+    prompts.QueueFolder(Path(""));
+    {
+        InSequence order;
+        EXPECT_CALL(adapter, DownloadFile("u1", Path("tree/a.txt"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u2", Path("tree/子目录A/b.txt"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u3", Path("tree/子目录A/深层/c.txt"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u4", Path("tree/subB/d.txt"), -1, -1));
+        EXPECT_CALL(adapter, DownloadFile("u5", Path("tree/subB/d(2).txt"), -1, -1));
+    }
+    EXPECT_EQ(component->DownloadFolder(
+                  "<DownloadFolder Folder=\"tree\"><DownloadList><Folder name=\"子目录A\"/>"
+                  "<Folder name=\"子目录A/深层\"/><Folder name=\"subB\"/><Folder name=\"空\"/>"
+                  "<Folder name=\"../outside\"/>"
+                  "<File url=\"u1\" name=\"a.txt\"/><File url=\"u2\" name=\"子目录A/b.txt\"/>"
+                  "<File url=\"u3\" name=\"子目录A/深层/c.txt\"/><File url=\"u4\" name=\"subB/d.txt\"/>"
+                  "<File url=\"u5\" name=\"subB\\d.txt\"/></DownloadList></DownloadFolder>"),
+              0);
+    for (const char* folder : {"tree/子目录A/深层", "tree/subB", "tree/空"}) {
+        EXPECT_TRUE(QDir(ToQString(Path(folder))).exists()) << folder;
+    }
+    EXPECT_FALSE(Exists("outside"));
+}
+
+TEST_F(DownloadRequestTest, ALinkInTheChosenFolderIsNotFollowedOutOfIt) {
+    MakeFolder("outside");
+    MakeFolder("tree");
+    ASSERT_TRUE(QFile::link(ToQString(Path("outside")), ToQString(Path("tree/link"))));
+    prompts.QueueFolder(Path(""));
+    prompts.QueueMessageBoxResult(IDNO);  // into the existing "tree"
+    EXPECT_CALL(adapter, DownloadFile("u2", Path("tree/inside/b.txt"), -1, -1));
+    EXPECT_CALL(adapter, DownloadFile("u1", _, _, _)).Times(0);
+    EXPECT_EQ(component->DownloadFolder("<DownloadFolder Folder=\"tree\"><DownloadList>"
+                                        "<Folder name=\"link/made\"/>"
+                                        "<File url=\"u1\" name=\"link/a.txt\"/>"
+                                        "<File url=\"u2\" name=\"inside/b.txt\"/>"
+                                        "</DownloadList></DownloadFolder>"),
+              0);
+    EXPECT_FALSE(Exists("outside/made"));
 }
 
 TEST_F(DownloadRequestTest, DownloadFilesRemembersItsFolderInConfigIniAndShowsTheDownloadingPage) {

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -111,15 +112,7 @@ protected:
                 component->OnEventHandle(kind == 1 ? 6 : 1, reinterpret_cast<WPARAM>(&batch), 0);
                 return 0;
             }));
-        ON_CALL(adapter, GetProgress(_, An<tagUploadProgress&>()))
-            .WillByDefault(Invoke([this](long id, tagUploadProgress& progress) {
-                const auto found = states.find(static_cast<int32_t>(id));
-                if (found == states.end()) {
-                    return -1L;
-                }
-                progress.nState = found->second;
-                return 0L;
-            }));
+        AnswerUploadStates(adapter, states);
         component = CreateUIInstance<CUICUploadComp>();
         ASSERT_EQ(component->ShowUpload(CatalogDoc(), nullptr), 0);
         dialog = component->GetUICUploadDlg();
@@ -146,9 +139,16 @@ protected:
         prompts.QueueFolder(Utf8ToGb18030(path));
         dialog->OnBnClickedButtonCatalog();
     }
+    // What the folder upload left for the event loop, piece by piece.
+    void Drain() {
+        while (dialog->FolderUpload().HasWorkQueued()) {
+            QCoreApplication::sendPostedEvents();
+        }
+    }
     void Tick(int times = 1) {
         for (int i = 0; i < times; ++i) {
             dialog->OnTimer(TIMER_UPLOAD_CATALOG);
+            Drain();
         }
     }
     // Every running file ends as finished.
@@ -237,53 +237,6 @@ TEST_F(FolderUploadTest, ChosenFoldersAreListedOnceAndAFolderNamedLikeAGoalCatal
     EXPECT_TRUE(disk.requests.empty());
 }
 
-TEST_F(FolderUploadTest, CatalogsComeInScanOrderAndTheirFilesOneAtATime) {
-    Make("trip/a.bin", 10);
-    Make("trip/b.bin", 20);
-    Folder("trip/empty");
-    Make("trip/sea/c.bin", 30);
-    Make("trip/sea/deep/d.bin", 40);
-    const std::string trip = (root / "trip").string();
-    ChooseFolder(trip);
-    dialog->OnBnClickedButtonUpload();
-    EXPECT_FALSE(dialog->isVisible());
-    ASSERT_EQ(dialog->FolderUpload().Tasks().size(), 1u);
-    EXPECT_TRUE(dialog->IsTimerRunning(TIMER_UPLOAD_CATALOG));
-
-    Tick();
-    EXPECT_EQ(disk.requests, std::vector<std::string>{"trip<11"});
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].path, trip + "/a.bin");
-    EXPECT_EQ(started[0].catalog, "100");
-    EXPECT_EQ(started[0].kind, 1);
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_RUNNING);
-
-    // A running file holds the next one back, however many ticks pass.
-    Tick(3);
-    EXPECT_EQ(started.size(), 1u);
-    FinishFiles();
-    Tick();
-    ASSERT_EQ(started.size(), 2u);
-    EXPECT_EQ(started[1].path, trip + "/b.bin");
-    FinishFiles();
-    // The empty folder still gets its catalog, and the next one is asked for in the same tick.
-    Tick();
-    EXPECT_EQ(disk.requests, (std::vector<std::string>{"trip<11", "empty<100", "sea<100"}));
-    ASSERT_EQ(started.size(), 3u);
-    EXPECT_EQ(started[2].catalog, "102");
-    FinishFiles();
-    Tick();
-    EXPECT_EQ(disk.requests, (std::vector<std::string>{"trip<11", "empty<100", "sea<100", "deep<102"}));
-    ASSERT_EQ(started.size(), 4u);
-    EXPECT_EQ(started[3].path, trip + "/sea/deep/d.bin");
-    EXPECT_EQ(started[3].catalog, "103");
-    FinishFiles();
-    Tick(2);
-    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_FINISHED);
-    EXPECT_FALSE(dialog->IsTimerRunning(TIMER_UPLOAD_CATALOG));
-    EXPECT_EQ(disk.refreshes, 1);
-}
-
 TEST_F(FolderUploadTest, ARefusedOrUnansweredCatalogSkipsItsBranchAndTheFolderEndsAsFailed) {
     Make("trip/bad/x.bin", 10);
     Make("trip/bad/inner/y.bin", 10);
@@ -334,7 +287,8 @@ TEST_F(FolderUploadTest, AnEngineThatIsNotReadyIsAskedAgainAtTheNextTickWithoutW
     ChooseFolder((root / "trip").string());
     dialog->OnBnClickedButtonUpload();
     EXPECT_CALL(adapter, GetUIPState()).WillOnce(Return(0)).WillRepeatedly(Return(2));
-    Tick();
+    Drain();
+    EXPECT_EQ(disk.requests.size(), 1u);
     EXPECT_TRUE(started.empty());
     Tick();
     EXPECT_EQ(started.size(), 1u);
@@ -424,7 +378,7 @@ TEST_F(FolderUploadTest, APausedFolderIsLeftAloneUntilItIsStartedAgain) {
     SelectRow(0);
     list->OnButtonPause();
     states[started[0].id] = TASK_PAUSED;
-    EXPECT_TRUE(list->IsCatalogPaused());
+    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_PAUSED);
     EXPECT_EQ(list->ListModel()->Image(0), GetImageIndexByState(TASK_PAUSED, true));
     const QString used = list->ListModel()->Text(0, 7);
     EXPECT_CALL(adapter, GetProgress(_, _, An<tagFileInfo&>())).Times(0);
@@ -439,7 +393,7 @@ TEST_F(FolderUploadTest, APausedFolderIsLeftAloneUntilItIsStartedAgain) {
 
     EXPECT_CALL(adapter, ResumeTask(started[0].id, 1)).WillOnce(Return(0));
     list->OnButtonStart();
-    EXPECT_FALSE(list->IsCatalogPaused());
+    EXPECT_EQ(dialog->FolderUpload().Tasks()[0].nState, TASK_RUNNING);
     EXPECT_EQ(list->ListModel()->Image(0), GetImageIndexByState(TASK_RUNNING, true));
 }
 
@@ -449,18 +403,16 @@ TEST_F(FolderUploadTest, TheUsedTimeOfAFolderCountsSecondsWhileTimer1000Refreshe
     dialog->OnBnClickedButtonUpload();
     Tick();
     CUICTransmitDlg* list = Transmit();
-    const auto usedTimes = [&](int calls) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < calls; ++i) {
-            list->OnTimer(CUICTransmitDlg::kCatalogTimer);
-            texts.push_back(list->ListModel()->Text(0, 7).toStdString());
-        }
-        return texts;
-    };
-    EXPECT_EQ(usedTimes(2), (std::vector<std::string>{FormatTime(0), FormatTime(1)}));
+    const auto usedTime = [&] { return list->ListModel()->Text(0, 7).toStdString(); };
+    std::vector<std::string> texts;
+    for (int second = 0; second < 2; ++second) {
+        list->OnTimer(CUICTransmitDlg::kCatalogTimer);
+        texts.push_back(usedTime());
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{FormatTime(1), FormatTime(2)}));
 
-    // An ordinary upload runs timer 1000, whose refreshes reach the folder row as well: every second call
-    // counts.
+    // An ordinary upload runs timer 1000, which refreshes the folder's files too: with both timers
+    // refreshing the list, each second still counts once.
     tagFileInfo other;
     other.nFileID = 900;
     other.strFilePath = (root / "other.bin").string();
@@ -468,8 +420,92 @@ TEST_F(FolderUploadTest, TheUsedTimeOfAFolderCountsSecondsWhileTimer1000Refreshe
     FileInfoList batch{other};
     list->AddUpload(&batch);
     ASSERT_TRUE(list->IsTimerRunning(CUICTransmitDlg::kUploadTimer));
-    EXPECT_EQ(usedTimes(4),
-              (std::vector<std::string>{FormatTime(1), FormatTime(2), FormatTime(2), FormatTime(3)}));
+    texts.clear();
+    for (int second = 0; second < 2; ++second) {
+        for (const unsigned timer : {CUICTransmitDlg::kUploadTimer, CUICTransmitDlg::kCatalogTimer}) {
+            list->OnTimer(timer);
+            texts.push_back(usedTime());
+        }
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{FormatTime(3), FormatTime(3), FormatTime(4), FormatTime(4)}));
+}
+
+TEST_F(FolderUploadTest, TheRowFollowsAllItsFilesNeverGoesBackAndShows100OnlyOnceTheLastHasArrived) {
+    Make("trip/a.bin", 600);
+    Make("trip/sub/b.bin", 400);
+    ChooseFolder((root / "trip").string());
+    dialog->OnBnClickedButtonUpload();
+    Drain();
+    ASSERT_EQ(started.size(), 2u);
+    // What the engine says of each file: bytes done and state.
+    std::map<int32_t, std::pair<uint64_t, int32_t>> engine;
+    ON_CALL(adapter, GetProgress(_, _, An<tagFileInfo&>()))
+        .WillByDefault(Invoke([&](long id, long, tagFileInfo& info) {
+            std::tie(info.ullDoneSize, info.nState) = engine[static_cast<int32_t>(id)];
+            return 0L;
+        }));
+    CUICTransmitDlg* list = Transmit();
+    const auto refresh = [&](int column) {
+        list->OnTimer(CUICTransmitDlg::kCatalogTimer);
+        return list->ListModel()->Text(0, column).toStdString();
+    };
+    const int32_t a = started[0].id;
+    const int32_t b = started[1].id;
+    engine[a] = {300, TASK_RUNNING};
+    engine[b] = {100, TASK_RUNNING};
+    EXPECT_EQ(refresh(4), "40.0%");
+    EXPECT_EQ(list->ListModel()->Text(0, 5).toStdString(), MakeTransferSize(400) + "/S");
+    // A file the engine starts over does not take the folder back.
+    engine[b] = {0, TASK_RUNNING};
+    EXPECT_EQ(refresh(4), "40.0%");
+    engine[a] = {600, TASK_FINISHED};
+    engine[b] = {400, TASK_FINISHED};
+    EXPECT_EQ(refresh(4), "99.8%");
+
+    // The folder upload sees the last file confirmed: the folder is done, counted once.
+    FinishFiles();
+    Tick();
+    EXPECT_EQ(list->ListModel()->rowCount(), 0);
+    ASSERT_EQ(list->CatalogDone().size(), 1u);
+    EXPECT_EQ(list->CatalogDone()[0].ullSize, 1000u);
+    list->OnTimer(CUICTransmitDlg::kCatalogTimer);
+    EXPECT_EQ(list->CatalogDone().size(), 1u);
+}
+
+TEST_F(FolderUploadTest, AFinishedFolderCountsOnceStaysDeletedAndCountsAgainWhenUploadedAgain) {
+    Make("one/a.bin", 10);
+    Make("two/b.bin", 10);
+    const std::string one = Utf8ToGb18030((root / "one").string());
+    ASSERT_EQ(component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {one}, 0), 0);
+    Drain();
+    FinishFiles();
+    Tick();
+    CUICTransmitDlg* list = Transmit();
+    ASSERT_EQ(list->CatalogDone().size(), 1u);
+    list->DisposePanelLeft(IDC_VIEW_UPLOADED);
+    ASSERT_EQ(list->ListModel()->rowCount(), 1);
+    SelectRow(0);
+    prompts.QueueMessageBoxResult(IDOK);
+    list->OnButtonDelete();
+    EXPECT_TRUE(list->CatalogDone().empty());
+
+    // Another folder: the folder upload reports the first one again with it, and it stays deleted.
+    list->DisposePanelLeft(IDC_VIEW_UPLOADING);
+    ASSERT_EQ(
+        component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {Utf8ToGb18030((root / "two").string())}, 0),
+        0);
+    Drain();
+    FinishFiles();
+    Tick();
+    ASSERT_EQ(list->CatalogDone().size(), 1u);
+    EXPECT_EQ(list->CatalogDone()[0].strPath, Utf8ToGb18030((root / "two").string()));
+
+    // The first folder uploaded again is a new upload of its own.
+    ASSERT_EQ(component->UploadDragFilesToNetDisk(CatalogDoc(), {}, {one}, 0), 0);
+    Drain();
+    FinishFiles();
+    Tick();
+    EXPECT_EQ(list->CatalogDone().size(), 2u);
 }
 
 }  // namespace

@@ -44,10 +44,39 @@ std::string LocalDownloadName(const std::string& name) {
     return separator == std::string::npos ? name : Utf8ToGb18030(last);
 }
 
+std::string LocalDownloadPath(const std::string& path) {
+    // Split in UTF-8, where "/" and "\" are never part of another character.
+    const std::string utf8 = Gb18030ToUtf8(path);
+    std::string joined;
+    size_t start = 0;
+    for (;;) {
+        const size_t separator = utf8.find_first_of("/\\", start);
+        const std::string part =
+            utf8.substr(start, separator == std::string::npos ? std::string::npos : separator - start);
+        if (part.empty() || part == "." || part == "..") {
+            return {};
+        }
+        joined += part;
+        if (separator == std::string::npos) {
+            break;
+        }
+        joined += '/';
+        start = separator + 1;
+    }
+    return Utf8ToGb18030(joined);
+}
+
 std::string NumberedName(const std::string& name, int n) {
     const size_t dot = name.rfind('.');
     const size_t end = dot == std::string::npos || dot == 0 ? name.size() : dot;
     return name.substr(0, end) + "(" + std::to_string(n) + ")" + name.substr(end);
+}
+
+std::string NumberedPath(const std::string& path, int n) {
+    // "/" is never a byte inside a GB18030 character.
+    const size_t slash = path.rfind('/');
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, start) + NumberedName(path.substr(start), n);
 }
 
 std::string FreeFolderSuffix(const std::string& base, const std::string& name,

@@ -16,8 +16,14 @@ std::string WithDownloadExtension(const std::string& path, const std::string& ex
 // The requested name as a single file name inside the chosen folder: its last component after any "/" or
 // "\". Empty when nothing usable is left ("", "." or ".."): such a file is not downloaded.
 std::string LocalDownloadName(const std::string& name);
+// A path below the chosen folder as a folder download gives it ("sub/deeper/name", "/" or "\" between
+// its parts), joined with '/'. Empty when any part is empty, "." or "..": a path that is absolute or climbs
+// out is refused whole rather than cut down, since its place in the tree would be wrong.
+std::string LocalDownloadPath(const std::string& path);
 // The name with "(n)" before its extension: "a(2).jpg", "notes(3)".
 std::string NumberedName(const std::string& name, int n);
+// The same for the last part of a '/'-separated path: "sub/a(2).jpg", "v1.2/notes(2)".
+std::string NumberedPath(const std::string& path, int n);
 // "" when base + name does not exist, else the first of "(2)", "(3)", ... with which it does not.
 std::string FreeFolderSuffix(const std::string& base, const std::string& name,
                              const std::function<bool(const std::string&)>& exists);

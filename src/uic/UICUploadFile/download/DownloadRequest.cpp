@@ -1,5 +1,6 @@
 #include "uic/UICUploadFile/download/DownloadRequest.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -30,8 +31,10 @@ constexpr const char* kDownloadFile = "CUICUploadComp::DownloadFile";
 constexpr const char* kDownloadFolder = "CUICUploadComp::DownloadFolder";
 constexpr const char* kDownloadFiles = "CUICUploadComp::DownloadFiles";
 
-// The File elements of the DownloadList under the root element; nothing when either element is missing.
-std::optional<std::vector<DownloadEntry>> ParseList(const std::string& doc, const char* root) {
+// The File (or Folder) elements of the DownloadList under the root element; nothing when either element
+// is missing.
+std::optional<std::vector<DownloadEntry>> ParseList(const std::string& doc, const char* root,
+                                                    const char* element = "File") {
     CXML xml;
     xml.SetDoc(doc);
     xml.ResetPos();
@@ -39,10 +42,24 @@ std::optional<std::vector<DownloadEntry>> ParseList(const std::string& doc, cons
         return std::nullopt;
     }
     std::vector<DownloadEntry> entries;
-    while (xml.FindChildElem("File")) {
+    while (xml.FindChildElem(element)) {
         entries.push_back({xml.GetChildAttrib("url"), xml.GetChildAttrib("name")});
     }
     return entries;
+}
+
+// Makes the folder at a checked relative path below the target and tells whether it is there. A link in
+// the way that leads out of the target is not followed: nothing is made outside it.
+bool MakeFolderInside(const std::string& target, const std::string& relative) {
+    std::error_code error;
+    const fs::path base = fs::weakly_canonical(fs::path(Gb18030ToUtf8(target)), error);
+    const fs::path wanted = fs::weakly_canonical(base / Gb18030ToUtf8(relative), error);
+    const auto [baseEnd, wantedAt] = std::mismatch(base.begin(), base.end(), wanted.begin(), wanted.end());
+    if (error || baseEnd != base.end() || wantedAt == wanted.end()) {
+        return false;
+    }
+    fs::create_directories(wanted, error);
+    return fs::is_directory(wanted, error);
 }
 
 std::string WithSlash(const std::string& folder) {
@@ -148,7 +165,18 @@ long CDownloadRequest::DownloadFolder(const std::string& doc) {
         return 0;
     }
     const auto entries = ParseList(doc, "DownloadFolder");
-    return entries ? HandOver(kDownloadFolder, *entries, folder) : 0;
+    if (!entries) {
+        return 0;
+    }
+    // The folders of the tree first, so that empty ones are there too.
+    const auto folders = ParseList(doc, "DownloadFolder", "Folder");
+    for (const DownloadEntry& below : *folders) {
+        const std::string path = LocalDownloadPath(below.name);
+        if (path.empty() || !MakeFolderInside(folder, path)) {
+            LOG_ERROR(kDownloadFolder, "folder name refused");
+        }
+    }
+    return HandOver(kDownloadFolder, *entries, folder, LocalDownloadPath);
 }
 
 std::string CDownloadRequest::TargetFolder(const std::string& base, const std::string& name) {
@@ -192,7 +220,7 @@ long CDownloadRequest::DownloadFiles(const std::string& doc) {
     if (!entries) {
         return 0;
     }
-    const long result = HandOver(kDownloadFiles, *entries, WithSlash(chosen));
+    const long result = HandOver(kDownloadFiles, *entries, WithSlash(chosen), LocalDownloadName);
     if (result == 0) {
         ShowDownloading();
     }
@@ -200,7 +228,8 @@ long CDownloadRequest::DownloadFiles(const std::string& doc) {
 }
 
 long CDownloadRequest::HandOver(const char* operation, const std::vector<DownloadEntry>& entries,
-                                const std::string& folder) {
+                                const std::string& folder,
+                                const std::function<std::string(const std::string&)>& localPath) {
     IUIPUpload* adapter = CreateUIInstance<IUIPUpload>();
     if (!adapter) {
         LOG_NULL(operation, "pIUIPUpload");
@@ -208,15 +237,20 @@ long CDownloadRequest::HandOver(const char* operation, const std::vector<Downloa
     }
     // Two tasks into one path would write one partial file together: a repeated name gets a number.
     std::set<std::string> taken;
+    std::set<std::string> madeFolders;
     for (const DownloadEntry& entry : entries) {
-        const std::string name = LocalDownloadName(entry.name);
-        if (name.empty()) {
+        const std::string path = localPath(entry.name);
+        const size_t slash = path.rfind('/');
+        const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        if (path.empty() ||
+            (!parent.empty() && !madeFolders.count(parent) && !MakeFolderInside(folder, parent))) {
             LOG_ERROR(operation, "file name refused");
             continue;
         }
-        std::string unique = name;
+        madeFolders.insert(parent);
+        std::string unique = path;
         for (int n = 2; !taken.insert(unique).second; ++n) {
-            unique = NumberedName(name, n);
+            unique = NumberedPath(path, n);
         }
         adapter->DownloadFile(entry.url, folder + unique, DOWNLOAD_KIND_ORDINARY, -1);
     }

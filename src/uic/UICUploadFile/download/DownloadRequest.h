@@ -36,9 +36,10 @@ private:
     void ShowDownloading();
     // The folder the files of DownloadFolder go into (with a trailing '/'); empty when the user cancels.
     std::string TargetFolder(const std::string& base, const std::string& name);
-    // One engine task per usable entry, each into folder + its name.
-    long HandOver(const char* operation, const std::vector<DownloadEntry>& entries,
-                  const std::string& folder);
+    // One engine task per usable entry, each into folder + its name as localPath makes it (refused when
+    // empty), in the sub-folders it names.
+    long HandOver(const char* operation, const std::vector<DownloadEntry>& entries, const std::string& folder,
+                  const std::function<std::string(const std::string&)>& localPath);
 
     CUICTransmitDlg* m_pTransferList;
     std::function<HWND()> m_questionOwner;

@@ -15,6 +15,8 @@ struct tagCatalogTask {
     // Fixed when the folder is added, so a later choice of goal or tag cannot redirect a waiting task.
     std::string strParentID;  // catalog that receives the folder's own catalog
     std::string strTag;
+    // The engine tasks of the folder's files, in the order they were handed to the engine.
+    std::vector<int32_t> vecFileIDs;
     // Written by the transfer list when the folder is done, for its uploaded view.
     uint64_t ullSize = 0;
     std::string strNetPath;

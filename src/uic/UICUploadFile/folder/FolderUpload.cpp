@@ -16,6 +16,7 @@ constexpr long kCreateCatalogCommand = 198757;
 constexpr const char* kCatalogRefused = "9424";
 constexpr long kFolderBatch = 1;
 constexpr unsigned kTickPeriod = 1000;
+constexpr const char* kTick = "CUICUploadDlg::TUploadCatalog";
 
 // The display path a folder's files go to: the goal, then the chosen folder and the folders below it.
 std::string NetPathOf(const tagCatalogTask& task, const std::string& folder) {
@@ -23,6 +24,10 @@ std::string NetPathOf(const tagCatalogTask& task, const std::string& folder) {
     std::string relative = folder.substr(slash == std::string::npos ? 0 : slash + 1);
     std::replace(relative.begin(), relative.end(), '/', '\\');
     return task.strGoalPath + "\\" + relative;
+}
+
+bool HasEnded(int32_t state) {
+    return state == TASK_FINISHED || state == TASK_FAILED || state == TASK_ENGINE_ERROR;
 }
 
 }  // namespace
@@ -41,21 +46,33 @@ uint64_t CFolderUpload::SizeOf(const std::string& path) const {
 }
 
 void CFolderUpload::AddTask(tagCatalogTask task) {
-    // Folders deleted in the transfer list since the last tick go first: the new task may share a path.
-    IFolderTransferList* transmit = m_site.FolderTransferList();
-    IUIPUpload* adapter = m_site.UploadAdapter();
-    if (transmit && adapter) {
-        ApplyRemovals(transmit, *adapter);
-    }
-    // Only a task that has not started can be replaced: the ones before m_nCurTask are counted as started.
-    const auto waiting =
-        std::find_if(m_vecTasks.begin() + static_cast<std::ptrdiff_t>(m_nCurTask), m_vecTasks.end(),
-                     [&](const tagCatalogTask& queued) { return queued.strPath == task.strPath; });
-    if (waiting != m_vecTasks.end()) {
-        m_vecTasks.erase(waiting);
-    }
+    std::erase_if(m_vecFolders, [&](const tagFolder& queued) {
+        return !queued.bStarted && queued.task.strPath == task.strPath;
+    });
     task.nState = TASK_WAITING;
-    m_vecTasks.push_back(std::move(task));
+    task.vecFileIDs.clear();
+    tagFolder folder;
+    folder.task = std::move(task);
+    folder.nSerial = m_nNextSerial++;
+    m_vecFolders.push_back(std::move(folder));
+}
+
+CatalogTaskList CFolderUpload::Tasks() const {
+    CatalogTaskList tasks;
+    tasks.reserve(m_vecFolders.size());
+    for (const tagFolder& folder : m_vecFolders) {
+        tasks.push_back(folder.task);
+    }
+    return tasks;
+}
+
+size_t CFolderUpload::StartedCount() const {
+    return static_cast<size_t>(std::count_if(m_vecFolders.begin(), m_vecFolders.end(),
+                                             [](const tagFolder& folder) { return folder.bStarted; }));
+}
+
+void CFolderUpload::Publish(IFolderTransferList& transmit) const {
+    transmit.SetCatalogTask(Tasks(), StartedCount(), m_vecSizes);
 }
 
 void CFolderUpload::Start() {
@@ -64,159 +81,180 @@ void CFolderUpload::Start() {
         LOG_NULL(kName, "pUICUpload");
     }
     if (IFolderTransferList* transmit = m_site.FolderTransferList()) {
-        transmit->CreatCatalogRun(m_vecTasks);
+        transmit->CreatCatalogRun(Tasks());
     } else {
         LOG_NULL(kName, "m_pDlgTransmit");
     }
+    m_bRunning = true;
     m_timers.SetTimer(TIMER_UPLOAD_CATALOG, kTickPeriod);
+    Queue();
 }
 
-tagCatalogTask& CFolderUpload::Current() {
-    return m_vecTasks[m_nCurTask - 1];
+void CFolderUpload::Queue() {
+    if (!m_bQueued) {
+        m_bQueued = true;
+        m_site.Later([this] { Continue(); });
+    }
+}
+
+void CFolderUpload::Continue() {
+    m_bQueued = false;
+    IFolderTransferList* transmit = m_site.FolderTransferList();
+    if (!transmit) {
+        LOG_NULL(kTick, "m_pDlgTransmit");
+        return;
+    }
+    // Catalogs first: the host creates each within its request, which it does fastest before the transfers
+    // compete with it; a folder's files follow once no catalog is left to ask for or while one is awaited.
+    const bool worked = RequestCatalog() || CatalogUploadFile(*transmit) || PickTask(*transmit);
+    EndFolders(*transmit);
+    if (worked) {
+        Queue();
+    }
 }
 
 void CFolderUpload::TUploadCatalog() {
-    static const char* const kName = "CUICUploadDlg::TUploadCatalog";
     IFolderTransferList* transmit = m_site.FolderTransferList();
     if (!transmit) {
-        LOG_NULL(kName, "m_pDlgTransmit");
+        LOG_NULL(kTick, "m_pDlgTransmit");
         return;
     }
     IUIPUpload* adapter = m_site.UploadAdapter();
     if (!adapter) {
-        LOG_NULL(kName, "pIUIPUpload");
+        LOG_NULL(kTick, "pIUIPUpload");
         return;
     }
-    ApplyRemovals(transmit, *adapter);
-    if (!m_bTaskActive) {
-        m_nFileTaskID = 0;
-        if (m_nCurTask >= m_vecTasks.size()) {
-            FinishAll(transmit);
-            return;
-        }
-        PickTask(transmit);
-    } else if (m_bAwaitingAnswer && ++m_nWaitedTicks > kAnswerTicks) {
-        SkipSubFolder("no answer to the catalog creation for");
+    if (m_bAwaitingAnswer && ++m_nWaitedTicks > kAnswerTicks) {
+        GiveUpAnswer();
     }
-    FollowFile(*adapter, transmit);
-    Advance(transmit);
+    FollowFiles(*adapter);
+    // Also what had to wait for the engine to become ready.
+    Continue();
 }
 
-void CFolderUpload::ApplyRemovals(IFolderTransferList* transmit, IUIPUpload& adapter) {
-    bool removed = false;
-    bool currentRemoved = false;
-    transmit->GetCatalogResult(removed, currentRemoved);
-    if (!removed) {
-        return;
-    }
-    std::vector<std::string> paths;
-    transmit->GetRemovedPaths(paths);
-    const size_t running = m_bTaskActive ? m_nCurTask - 1 : m_nCurTask;
-    CatalogTaskList kept;
-    size_t position = 0;
-    bool runningKept = false;
-    for (size_t i = 0; i < m_vecTasks.size(); ++i) {
-        if (std::find(paths.begin(), paths.end(), m_vecTasks[i].strPath) != paths.end()) {
+void CFolderUpload::FollowFiles(IUIPUpload& adapter) {
+    for (tagFolder& folder : m_vecFolders) {
+        if (folder.task.nState != TASK_RUNNING) {
             continue;
         }
-        position += i < running ? 1 : 0;
-        runningKept = runningKept || (m_bTaskActive && i == running);
-        kept.push_back(std::move(m_vecTasks[i]));
-    }
-    m_vecTasks = std::move(kept);
-    if (m_bTaskActive && !runningKept) {
-        // The task at the same place runs next. The list deletes the engine task it follows; a file it
-        // did not follow yet (still waiting) is deleted here, so nothing more reaches the folder's catalogs.
-        if (!currentRemoved && m_nFileTaskID != 0) {
-            adapter.DeleteTask(m_nFileTaskID, 1);
+        const std::vector<int32_t>& ids = folder.task.vecFileIDs;
+        while (folder.nEndedFiles < ids.size()) {
+            tagUploadProgress progress;
+            // A task the engine no longer knows will not arrive either.
+            const bool known = adapter.GetProgress(ids[folder.nEndedFiles], progress) != -1;
+            if (known && !HasEnded(progress.nState)) {
+                break;
+            }
+            folder.bFailed = folder.bFailed || !known || progress.nState != TASK_FINISHED;
+            ++folder.nEndedFiles;
         }
-        StopTask(transmit);
-        m_nCurTask = position;
-        return;
     }
-    m_nCurTask = position + (m_bTaskActive ? 1 : 0);
-    transmit->CreatCatalogRun(m_vecTasks);
 }
 
-void CFolderUpload::PickTask(IFolderTransferList* transmit) {
-    tagCatalogTask& task = m_vecTasks[m_nCurTask++];
-    task.nState = TASK_RUNNING;
-    m_bTaskActive = true;
-    m_bTaskFailed = false;
-    transmit->SetCatalogTask(m_vecTasks, m_nCurTask, m_vecSizes);
-    m_mapCatalogs.clear();
-    m_vecFiles.clear();
-    m_nFile = 0;
-    m_nSubFolder = 0;
-    m_vecSubFolders = {task.strPath};
-    tagFolderScan scan = ScanFolder(task.strPath, 0);
-    m_vecSubFolders.insert(m_vecSubFolders.end(), std::make_move_iterator(scan.vecSubFolders.begin()),
-                           std::make_move_iterator(scan.vecSubFolders.end()));
-    transmit->SetCatalogTimer(true);
-    execuTask();
+bool CFolderUpload::IsAwaitedBy(const tagFolder& folder) const {
+    return m_bAwaitingAnswer && m_nAwaitedSerial == folder.nSerial;
 }
 
-void CFolderUpload::FinishAll(IFolderTransferList* transmit) {
-    transmit->SetCatalogTask(m_vecTasks, m_nCurTask, m_vecSizes);
-    transmit->SetCurTaskID(0);
-    transmit->SetCatalogTimer(false);
+CFolderUpload::tagFolder* CFolderUpload::FindSerial(uint64_t serial) {
+    const auto found = std::find_if(m_vecFolders.begin(), m_vecFolders.end(),
+                                    [&](const tagFolder& folder) { return folder.nSerial == serial; });
+    return found == m_vecFolders.end() ? nullptr : &*found;
+}
+
+void CFolderUpload::EndFolders(IFolderTransferList& transmit) {
+    bool changed = false;
+    for (tagFolder& folder : m_vecFolders) {
+        if (folder.task.nState != TASK_RUNNING || folder.nNextCatalog < folder.vecSubFolders.size() ||
+            IsAwaitedBy(folder) || !folder.queBatches.empty() ||
+            folder.nEndedFiles < folder.task.vecFileIDs.size()) {
+            continue;
+        }
+        folder.task.nState = folder.bFailed ? TASK_FAILED : TASK_FINISHED;
+        if (folder.bFailed) {
+            LOG_ERROR(kTick, ("folder not fully uploaded: " + folder.task.strPath).c_str());
+        }
+        folder.vecSubFolders.clear();
+        folder.mapCatalogs.clear();
+        changed = true;
+    }
+    if (changed) {
+        Publish(transmit);
+    }
+    const bool pending = std::any_of(m_vecFolders.begin(), m_vecFolders.end(),
+                                     [](const tagFolder& folder) { return !HasEnded(folder.task.nState); });
+    if (m_bRunning && !pending) {
+        FinishAll(transmit);
+    }
+}
+
+void CFolderUpload::FinishAll(IFolderTransferList& transmit) {
+    m_bRunning = false;
+    Publish(transmit);
+    transmit.SetCatalogTimer(false);
     m_timers.KillTimer(TIMER_UPLOAD_CATALOG);
     m_site.RefreshNetDisk();
 }
 
-void CFolderUpload::FollowFile(IUIPUpload& adapter, IFolderTransferList* transmit) {
-    tagUploadProgress progress;
-    if (m_nFileTaskID == 0 || adapter.GetProgress(m_nFileTaskID, progress) == -1) {
-        return;
+bool CFolderUpload::PickTask(IFolderTransferList& transmit) {
+    // Catalog requests go one at a time: a folder is started once the one before has asked for all of its.
+    const bool asking = std::any_of(m_vecFolders.begin(), m_vecFolders.end(), [&](const tagFolder& folder) {
+        return folder.task.nState == TASK_RUNNING &&
+               (folder.nNextCatalog < folder.vecSubFolders.size() || IsAwaitedBy(folder));
+    });
+    const auto next = std::find_if(m_vecFolders.begin(), m_vecFolders.end(), [](const tagFolder& folder) {
+        return folder.task.nState == TASK_WAITING;
+    });
+    if (asking || next == m_vecFolders.end()) {
+        return false;
     }
-    if (progress.nState == TASK_RUNNING) {
-        transmit->SetCurTaskID(m_nFileTaskID);
-    } else if (progress.nState == TASK_FINISHED || progress.nState == TASK_FAILED) {
-        m_bTaskFailed = m_bTaskFailed || progress.nState == TASK_FAILED;
-        m_nFileTaskID = 0;
-        transmit->SetCurTaskID(0);
-    }
+    next->task.nState = TASK_RUNNING;
+    next->bStarted = true;
+    next->vecSubFolders = {next->task.strPath};
+    tagFolderScan scan = ScanFolder(next->task.strPath, 0);
+    next->vecSubFolders.insert(next->vecSubFolders.end(), std::make_move_iterator(scan.vecSubFolders.begin()),
+                               std::make_move_iterator(scan.vecSubFolders.end()));
+    transmit.SetCatalogTimer(true);
+    Publish(transmit);
+    return true;
 }
 
-void CFolderUpload::Advance(IFolderTransferList* transmit) {
-    while (m_bTaskActive && !m_bAwaitingAnswer && m_nFileTaskID == 0) {
-        if (m_nFile < m_vecFiles.size()) {
-            if (!CatalogUploadFile()) {
-                return;  // the engine is not ready: the next tick tries the same file again
-            }
+bool CFolderUpload::RequestCatalog() {
+    if (m_bAwaitingAnswer) {
+        return false;
+    }
+    for (tagFolder& folder : m_vecFolders) {
+        if (folder.task.nState != TASK_RUNNING) {
             continue;
         }
-        if (m_nSubFolder + 1 >= m_vecSubFolders.size()) {
-            EndTask(transmit);
-            return;
+        while (folder.nNextCatalog < folder.vecSubFolders.size()) {
+            const size_t index = folder.nNextCatalog++;
+            if (index == 0) {
+                execuTask(folder, index, folder.task.strParentID);
+                return true;
+            }
+            const std::string& path = folder.vecSubFolders[index];
+            const auto parent = folder.mapCatalogs.find(path.substr(0, path.find_last_of('/')));
+            if (parent != folder.mapCatalogs.end()) {
+                execuTask(folder, index, parent->second);
+                return true;
+            }
+            SkipSubFolder(folder, index, "no catalog for the parent of");
         }
-        ++m_nSubFolder;
-        execuTask();
     }
+    return false;
 }
 
-void CFolderUpload::execuTask() {
+void CFolderUpload::execuTask(tagFolder& folder, size_t index, const std::string& parentId) {
     static const char* const kName = "CUICUploadDlg::execuTask";
     LOG_FUNCTION(kName);
-    m_vecFiles.clear();
-    m_nFile = 0;
-    const std::string& path = m_vecSubFolders[m_nSubFolder];
-    const size_t slash = path.find_last_of('/');
-    const std::string name = path.substr(slash + 1);
-    std::string parentId = Current().strParentID;
-    if (m_nSubFolder > 0) {
-        const auto parent = m_mapCatalogs.find(path.substr(0, slash));
-        if (parent == m_mapCatalogs.end()) {
-            SkipSubFolder("no catalog for the parent of");
-            return;
-        }
-        parentId = parent->second;
-    }
+    const std::string& path = folder.vecSubFolders[index];
     CXML xml;
     xml.AddElem("data");
-    xml.AddChildElem("strPath", name);
+    xml.AddChildElem("strPath", path.substr(path.find_last_of('/') + 1));
     xml.AddChildElem("parent", parentId);
     m_bAwaitingAnswer = true;
+    m_nAwaitedSerial = folder.nSerial;
+    m_nAwaitedIndex = index;
     m_nWaitedTicks = 0;
     IUICNetDisk* netDisk = m_site.NetDiskPage();
     if (!netDisk) {
@@ -227,8 +265,9 @@ void CFolderUpload::execuTask() {
     // The host usually answers within the call; a request it could not read is never answered.
     if (netDisk->CallFlash(CToolsHelp::ConstructFlashXml2(kCreateCatalogCommand, xml.GetDoc()), reply) ==
             -1 &&
-        m_bAwaitingAnswer) {
-        SkipSubFolder("the network disk refused the catalog request for");
+        IsAwaitedBy(folder)) {
+        m_bAwaitingAnswer = false;
+        SkipSubFolder(folder, index, "the network disk refused the catalog request for");
     }
 }
 
@@ -241,28 +280,45 @@ void CFolderUpload::creatteNetCatalogResp(const std::string& answer) {
         return;
     }
     m_bAwaitingAnswer = false;
-    if (answer == kCatalogRefused || answer.empty()) {
-        SkipSubFolder("the network disk did not create the catalog for");
+    Queue();
+    tagFolder* folder = FindSerial(m_nAwaitedSerial);
+    if (!folder) {
+        LOG_INFO(kName, ("answer for a deleted folder dropped: " + answer).c_str());
         return;
     }
-    const std::string& path = m_vecSubFolders[m_nSubFolder];
-    m_strRemoteID = answer;
-    m_mapCatalogs[path] = answer;
-    m_vecFiles = ListFolderFiles(path);
-    m_nFile = 0;
+    if (answer == kCatalogRefused || answer.empty()) {
+        SkipSubFolder(*folder, m_nAwaitedIndex, "the network disk did not create the catalog for");
+        return;
+    }
+    const std::string& path = folder->vecSubFolders[m_nAwaitedIndex];
+    folder->mapCatalogs[path] = answer;
+    std::vector<tagCatalogFile> files = ListFolderFiles(path);
+    if (!files.empty()) {
+        folder->queBatches.push_back({answer, NetPathOf(folder->task, path), std::move(files)});
+    }
 }
 
-void CFolderUpload::SkipSubFolder(const char* why) {
-    LOG_ERROR("CUICUploadDlg::TUploadCatalog",
-              (std::string(why) + " " + m_vecSubFolders[m_nSubFolder]).c_str());
-    m_bTaskFailed = true;
+void CFolderUpload::SkipSubFolder(tagFolder& folder, size_t index, const char* why) {
+    LOG_ERROR(kTick, (std::string(why) + " " + folder.vecSubFolders[index]).c_str());
+    folder.bFailed = true;
+}
+
+void CFolderUpload::GiveUpAnswer() {
     m_bAwaitingAnswer = false;
-    m_vecFiles.clear();
-    m_nFile = 0;
+    if (tagFolder* folder = FindSerial(m_nAwaitedSerial)) {
+        SkipSubFolder(*folder, m_nAwaitedIndex, "no answer to the catalog creation for");
+    }
 }
 
-bool CFolderUpload::CatalogUploadFile() {
+bool CFolderUpload::CatalogUploadFile(IFolderTransferList& transmit) {
     static const char* const kName = "CUICUploadDlg::CatalogUploadFile";
+    const auto folder =
+        std::find_if(m_vecFolders.begin(), m_vecFolders.end(), [](const tagFolder& candidate) {
+            return candidate.task.nState == TASK_RUNNING && !candidate.queBatches.empty();
+        });
+    if (folder == m_vecFolders.end()) {
+        return false;
+    }
     IUIPUpload* adapter = m_site.UploadAdapter();
     if (!adapter) {
         LOG_NULL(kName, "pIUIPUpload");
@@ -272,23 +328,34 @@ bool CFolderUpload::CatalogUploadFile() {
         LOG_NULL(kName, "pUICUpload");
         return false;
     }
+    // Not ready (unbound or synchronising): the files wait for the next tick.
     if (adapter->GetUIPState() == 0) {
         return false;
     }
-    const tagCatalogFile& file = m_vecFiles[m_nFile];
-    tagUploadFileEntry entry;
-    entry.strFilePath = file.strPath;
-    entry.ullFileSize = file.ullSize;
-    entry.strGoalPath = NetPathOf(Current(), m_vecSubFolders[m_nSubFolder]);
-    UploadFileList entries{std::move(entry)};
-    if (!stepUpLoadCatalogFiles(*adapter, entries)) {
+    tagBatch& batch = folder->queBatches.front();
+    const size_t end = std::min(batch.vecFiles.size(), batch.nHanded + kBatchFiles);
+    UploadFileList entries;
+    entries.reserve(end - batch.nHanded);
+    for (size_t i = batch.nHanded; i < end; ++i) {
+        tagUploadFileEntry entry;
+        entry.strFilePath = batch.vecFiles[i].strPath;
+        entry.ullFileSize = batch.vecFiles[i].ullSize;
+        entry.strGoalPath = batch.strGoalPath;
+        entries.push_back(std::move(entry));
+    }
+    if (!stepUpLoadCatalogFiles(*adapter, *folder, batch, entries)) {
         return false;
     }
-    ++m_nFile;
+    batch.nHanded = end;
+    if (batch.nHanded == batch.vecFiles.size()) {
+        folder->queBatches.pop_front();
+    }
+    Publish(transmit);
     return true;
 }
 
-bool CFolderUpload::stepUpLoadCatalogFiles(IUIPUpload& adapter, UploadFileList& entries) {
+bool CFolderUpload::stepUpLoadCatalogFiles(IUIPUpload& adapter, tagFolder& folder, const tagBatch& batch,
+                                           UploadFileList& entries) {
     static const char* const kName = "CUICUploadDlg::stepUpLoadCatalogFiles";
     IUICLogin* login = GetHostInterface<IUICLogin>(IID_IUICLogin);
     if (!login) {
@@ -297,37 +364,119 @@ bool CFolderUpload::stepUpLoadCatalogFiles(IUIPUpload& adapter, UploadFileList& 
     }
     tagUploadInfo info = m_site.UploadServer();
     info.strSSOKey = login->GetLoginString();
-    info.strTargetCatalogID = m_strRemoteID;
+    info.strTargetCatalogID = batch.strCatalogID;
     info.strNewCatalogName.clear();
-    info.strTag = Current().strTag;
-    if (adapter.StartUpload(entries, info, kFolderBatch) == -1 || entries.front().strFileID.empty()) {
-        // The file is counted as failed and the folder goes on with the next one.
-        LOG_FAILED(kName, "StartUpload");
-        m_bTaskFailed = true;
-        return true;
+    info.strTag = folder.task.strTag;
+    const bool started = adapter.StartUpload(entries, info, kFolderBatch) != -1;
+    for (const tagUploadFileEntry& entry : entries) {
+        if (entry.strFileID.empty()) {
+            folder.bFailed = true;
+            continue;
+        }
+        const int32_t id = std::atoi(entry.strFileID.c_str());
+        if (started) {
+            folder.task.vecFileIDs.push_back(id);
+        } else {
+            // Made but never started: nothing of a failed batch stays behind in the engine.
+            adapter.DeleteTask(id, 1);
+        }
     }
-    m_nFileTaskID = std::atoi(entries.front().strFileID.c_str());
+    if (!started) {
+        // The batch's files are counted as failed and the folder goes on with the next ones.
+        LOG_FAILED(kName, "StartUpload");
+        folder.bFailed = true;
+    }
     return true;
 }
 
-void CFolderUpload::EndTask(IFolderTransferList* transmit) {
-    tagCatalogTask& task = Current();
-    task.nState = m_bTaskFailed ? TASK_FAILED : TASK_FINISHED;
-    if (m_bTaskFailed) {
-        LOG_ERROR("CUICUploadDlg::TUploadCatalog", ("folder not fully uploaded: " + task.strPath).c_str());
+bool CFolderUpload::CommandFiles(const tagFolder& folder, IUIPUpload& adapter,
+                                 long (IUIPUpload::*command)(long, long)) {
+    bool done = true;
+    const std::vector<int32_t>& ids = folder.task.vecFileIDs;
+    for (size_t i = folder.nEndedFiles; i < ids.size(); ++i) {
+        done = (adapter.*command)(ids[i], 1) == 0 && done;
     }
-    StopTask(transmit);
-    transmit->SetCatalogTask(m_vecTasks, m_nCurTask, m_vecSizes);
+    return done;
 }
 
-void CFolderUpload::StopTask(IFolderTransferList* transmit) {
-    m_bTaskActive = false;
-    m_bAwaitingAnswer = false;
-    m_nFileTaskID = 0;
-    m_vecSubFolders.clear();
-    m_nSubFolder = 0;
-    m_vecFiles.clear();
-    m_nFile = 0;
-    m_mapCatalogs.clear();
-    transmit->SetCurTaskID(0);
+bool CFolderUpload::PauseFolder(const std::string& path) {
+    static const char* const kName = "CUICUploadDlg::PauseFolder";
+    IUIPUpload* adapter = m_site.UploadAdapter();
+    bool paused = true;
+    bool changed = false;
+    for (tagFolder& folder : m_vecFolders) {
+        if (folder.task.strPath != path ||
+            (folder.task.nState != TASK_WAITING && folder.task.nState != TASK_RUNNING)) {
+            continue;
+        }
+        if (folder.task.nState == TASK_RUNNING) {
+            if (!adapter) {
+                LOG_NULL(kName, "pIUIPUpload");
+                return false;
+            }
+            paused = CommandFiles(folder, *adapter, &IUIPUpload::PauseTask) && paused;
+        }
+        folder.task.nState = TASK_PAUSED;
+        changed = true;
+    }
+    if (IFolderTransferList* transmit = m_site.FolderTransferList(); transmit && changed) {
+        Publish(*transmit);
+    }
+    return paused;
+}
+
+bool CFolderUpload::StartFolder(const std::string& path) {
+    static const char* const kName = "CUICUploadDlg::StartFolder";
+    IUIPUpload* adapter = m_site.UploadAdapter();
+    bool resumed = true;
+    bool changed = false;
+    for (tagFolder& folder : m_vecFolders) {
+        if (folder.task.strPath != path || folder.task.nState != TASK_PAUSED) {
+            continue;
+        }
+        if (folder.bStarted) {
+            if (!adapter) {
+                LOG_NULL(kName, "pIUIPUpload");
+                return false;
+            }
+            resumed = CommandFiles(folder, *adapter, &IUIPUpload::ResumeTask) && resumed;
+        }
+        folder.task.nState = folder.bStarted ? TASK_RUNNING : TASK_WAITING;
+        changed = true;
+    }
+    if (!changed) {
+        return resumed;
+    }
+    if (IFolderTransferList* transmit = m_site.FolderTransferList()) {
+        Publish(*transmit);
+    }
+    Queue();
+    return resumed;
+}
+
+void CFolderUpload::DeleteFolder(const std::string& path) {
+    static const char* const kName = "CUICUploadDlg::DeleteFolder";
+    IUIPUpload* adapter = m_site.UploadAdapter();
+    const auto deleted = [&](const tagFolder& folder) {
+        if (folder.task.strPath != path || folder.task.nState == TASK_FINISHED) {
+            return false;
+        }
+        // An answer still to come for it is dropped when it arrives.
+        for (const int32_t id : folder.task.vecFileIDs) {
+            if (!adapter) {
+                LOG_NULL(kName, "pIUIPUpload");
+                break;
+            }
+            adapter->DeleteTask(id, 1);
+        }
+        return true;
+    };
+    if (std::erase_if(m_vecFolders, deleted) == 0) {
+        return;
+    }
+    if (IFolderTransferList* transmit = m_site.FolderTransferList()) {
+        Publish(*transmit);
+        EndFolders(*transmit);
+    }
+    Queue();
 }

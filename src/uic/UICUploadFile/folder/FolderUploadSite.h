@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "host/UIUploadDefine.h"
 #include "uic/UICUploadFile/folder/CatalogTask.h"
@@ -14,20 +14,31 @@
 class IUICNetDisk;
 class IUIPUpload;
 
-// The transfer list as the folder upload sees it: it shows the folders and the file being sent, and tells
-// back which folders the user deleted there.
+// The transfer list as the folder upload sees it: one row per folder, following the folder's files.
 class IFolderTransferList {
 public:
-    virtual void SetCurTaskID(int32_t id) = 0;
     virtual void SetCatalogTimer(bool start) = 0;
+    // The folders with their states and the engine tasks of their files so far.
     virtual void SetCatalogTask(const CatalogTaskList& files, size_t index, const CatalogSizeList& sizes) = 0;
+    // Rows for folders that have none yet.
     virtual void CreatCatalogRun(const CatalogTaskList& files) = 0;
-    // Whether folders were deleted, and whether the running one was among them; both are cleared.
-    virtual void GetCatalogResult(bool& removedAny, bool& currentRemoved) = 0;
-    virtual void GetRemovedPaths(std::vector<std::string>& paths) const = 0;
 
 protected:
     ~IFolderTransferList() = default;
+};
+
+// What the transfer list's Start, Pause and Delete ask of the folder upload for a folder row. Each acts on
+// every running and waiting file of the folder at once.
+class IFolderCommands {
+public:
+    // False when the engine refused to pause (or resume) one of the folder's files.
+    virtual bool PauseFolder(const std::string& path) = 0;
+    virtual bool StartFolder(const std::string& path) = 0;
+    // The folder's engine tasks are deleted and nothing more of it is sent.
+    virtual void DeleteFolder(const std::string& path) = 0;
+
+protected:
+    ~IFolderCommands() = default;
 };
 
 class IFolderUploadSite {
@@ -44,6 +55,9 @@ public:
     virtual void RefreshNetDisk() = 0;
     // The upload server, request path and application type of the batches.
     virtual tagUploadInfo UploadServer() const = 0;
+    // Runs the work once the user-interface thread is back in its event loop, so that input and painting
+    // come between two pieces of a folder upload. Dropped when the site goes.
+    virtual void Later(std::function<void()> work) = 0;
 
 protected:
     ~IFolderUploadSite() = default;

@@ -764,6 +764,10 @@ CUICSuspendDlg* CUICUploadComp::GetSuspendDlg() {
     return DialogWithWindow(m_pDlgSuspend, "CUICUploadComp::GetSuspendDlg", "m_pDlgSuspend");
 }
 
+IFolderCommands* CUICUploadComp::FolderCommands() {
+    return m_pUICUploadDlg ? &m_pUICUploadDlg->FolderCommands() : nullptr;
+}
+
 void CUICUploadComp::NotifyFlashRefresh() {
     LOG_FUNCTION("CUICUploadComp::NotifyFlashRefresh");
     if (!m_pUICUploadDlg) {

@@ -14,6 +14,7 @@ class CUICTargetDlg;
 class CUICTransmitDlg;
 class CUICPropertyDlg;
 class CUICSuspendDlg;
+class IFolderCommands;
 
 // Messages the component sends or posts.
 inline constexpr unsigned WM_TRANSMIT_NOT_CREATED = 0x0BBE;  // to the main window: no transfer list yet
@@ -79,6 +80,8 @@ public:
     void NotifyFlashRefresh();
     // Stores the ids of the uploads the user paused on the service, through the host's settings.
     long SavePauseId(const std::vector<long>& ids);
+    // The folder upload's commands for the transfer list's folder rows; null without an upload dialog.
+    IFolderCommands* FolderCommands();
 
     // Splits "http://host:port/path" into its parts; false for any other form.
     static bool ParseUrl(const std::string& url, std::string& host, long& port, std::string& path);

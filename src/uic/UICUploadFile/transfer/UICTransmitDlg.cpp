@@ -460,6 +460,9 @@ void CUICTransmitDlg::RefreshRecords(bool isUpload) {
             show = true;
         }
     }
+    if (isUpload) {
+        UpdateCatalogFigures();
+    }
     if (!live) {
         m_timers.KillTimer(isUpload ? kUploadTimer : kDownloadTimer);
         if (isUpload) {
@@ -507,20 +510,19 @@ void CUICTransmitDlg::ComputeProgress(int32_t id, const tagFileInfo& info, bool 
         record.strError.clear();
     }
     const double percent = ComputePercent(info.ullDoneSize, record.ullFileSize);
-    if (percent == 100.0 && record.nState == TASK_FINISHED) {
-        // A silent finish still counts: the sound is only a courtesy.
-        if (!Services::GetSound().PlayAsync(CToolsHelp::GetProgramDir() + "sound/File.wav")) {
-            LOG_ERROR(kName, "播放提示音有误");
-        }
+    // A folder's files finish as a folder: its row sounds once, when the last one has arrived.
+    if (percent == 100.0 && record.nState == TASK_FINISHED && record.nCatalogFlag == 0) {
+        PlayFinishSound();
         CountFinished(record, isUpload);
     }
-    const uint64_t delta = AdvanceTransferFigures(record, info.ullDoneSize, percent);
-    if (m_nCurTaskID != 0 && id == m_nCurTaskID) {
-        m_ullCurDelta = delta;
-        m_strCurSpeed = record.strSpeed;
-        m_ullCurBytes += delta;
+    AdvanceTransferFigures(record, info.ullDoneSize, percent);
+}
+
+void CUICTransmitDlg::PlayFinishSound() {
+    // A silent finish still counts: the sound is only a courtesy.
+    if (!Services::GetSound().PlayAsync(CToolsHelp::GetProgramDir() + "sound/File.wav")) {
+        LOG_ERROR("CUICTransmitDlg::ComputeProgress", "播放提示音有误");
     }
-    m_strCurNetPath = record.strNetPath;
 }
 
 void CUICTransmitDlg::CountFinished(const tagFileInfo& record, bool isUpload) {

@@ -4,8 +4,11 @@
 // open commands, and feeding the floating window with the overall percentages.
 
 #include <QPoint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "function/ORVATip.h"
@@ -53,16 +56,12 @@ public:
     void AddDownload(const tagFileInfo* pstInfo);
     void showUploadCatalog(const FileInfoList* pVector);
 
-    // Folder uploads: the upload dialog's folder upload hands over its folders and the file it sends, and
-    // reads back which folders the user deleted here.
-    void SetCurTaskID(int32_t id) override { m_nCurTaskID = id; }
+    // Folder uploads: the upload dialog's folder upload hands over its folders with the engine tasks of
+    // their files; Start, Pause and Delete on a folder row go back to it.
     void SetCatalogTimer(bool start) override;
     void SetCatalogTask(const CatalogTaskList& files, size_t index, const CatalogSizeList& sizes) override;
     void CreatCatalogRun(const CatalogTaskList& files) override;
-    void GetCatalogResult(bool& removedAny, bool& currentRemoved) override;
-    void GetRemovedPaths(std::vector<std::string>& paths) const override { paths = m_vecRemovedPaths; }
     const CatalogTaskList& CatalogDone() const { return m_vecCatalogDone; }
-    bool IsCatalogPaused() const { return m_bCatalogPaused; }
 
     void OnTimer(unsigned id);
     void StartTimer();
@@ -141,20 +140,25 @@ private:
     void ShowRecords(bool isUpload, int finished);
     void WriteFinishedRow(int row, tagFileInfo& record, bool isUpload);
     void CountFinished(const tagFileInfo& record, bool isUpload);
+    void PlayFinishSound();
     void ShowSuspendDlg();
     CUICSuspendDlg* GetSuspendDlg();
     void SetViewLabel(int unit, const char* key, long count);
 
     // Folder-upload rows (their records are owned by the list, not by a record map).
     void OnCatalogTimer();
+    // Moves each running folder's figures on by the bytes its files moved since the last second.
+    void UpdateCatalogFigures();
     void RefreshCatalogRows(bool endedOnly);
     int FindCatalogRow(const std::string& path) const;
     void AppendCatalogRow(const tagCatalogTask& entry);
     tagFileInfo* OwnCatalogRecord();
     void RemoveCatalogRow(int row);
+    uint64_t CatalogSize(const std::string& path) const;
     uint64_t CatalogRowSize(int row);
-    void RefreshCatalogRow(int row);
-    void FinishCatalogRow(size_t k, int row);
+    void RefreshCatalogRow(size_t k, int row);
+    // Counts a finished folder once and keeps it for the uploaded view.
+    void FinishCatalog(size_t k);
     void ShowCatalogDone();
     tagCatalogTask* CatalogEntry(const std::string& path);
     void EnableCatalogRow(const tagFileInfo& record, CommandEnabling& enabling) const;
@@ -179,24 +183,21 @@ private:
     int m_nPreView = 0;
     long m_nUploadedExtra = 0;
     long m_nDownloadedExtra = 0;
-    // The folder upload's current task and its figures, kept for the folder-upload rows.
-    int32_t m_nCurTaskID = 0;
-    uint64_t m_ullCurDelta = 0;
-    uint64_t m_ullCurBytes = 0;
-    std::string m_strCurSpeed;
-    std::string m_strCurNetPath;
+    // The folder uploads: their folders, the figures of each running one (by local path), and the
+    // finished ones for the uploaded view.
+    struct tagCatalogFigures {
+        uint64_t ullDone = 0;  // never goes back, so neither does the row's progress
+        uint64_t ullDelta = 0;
+        std::string strSpeed;
+        uint32_t nUsedTime = 0;
+    };
     CatalogTaskList m_vecCatalogFiles;
     CatalogSizeList m_vecCatalogSizes;
-    std::vector<std::string> m_vecRemovedPaths;
+    std::map<std::string, tagCatalogFigures> m_mapCatalogFigures;
     CatalogTaskList m_vecCatalogDone;
+    std::set<std::pair<std::string, int32_t>> m_setCatalogCounted;  // local path, first file's task
     std::vector<std::unique_ptr<tagFileInfo>> m_vecCatalogRecords;
-    bool m_bCatalogRemoved = false;
-    bool m_bCurCatalogRemoved = false;
-    bool m_bCatalogPaused = false;
     bool m_bCatalogStop = false;
-    bool m_bUsedTimeToggle = false;
-    uint32_t m_nCatalogUsedTime = 0;
-    std::string m_strPausedCatalogPath;
     bool m_bFittingColumns = false;
     int m_nSortColumn = 0;
     int m_nSortDirection = 0;

@@ -1,15 +1,17 @@
 // The transfer list's side of folder uploads: one row per folder task, showing the progress of the folder
-// as its files are sent one after the other, the folder's own refresh timer, and the Start, Pause and
-// Delete commands on those rows.
+// across all its files in the engine, the folder's own refresh timer, and the Start, Pause and Delete
+// commands on those rows, which the folder upload carries out for all of a folder's files at once.
 
 #include <QTableView>
 #include <algorithm>
 #include <unordered_set>
 
 #include "function/ToolsHelp.h"
+#include "function/UIClassFactory.h"
 #include "log/LogMacros.h"
 #include "uic/UICUploadFile/frame/Resource.h"
 #include "uic/UICUploadFile/frame/SizeFormat.h"
+#include "uic/UICUploadFile/frame/UICUploadComp.h"
 #include "uic/UICUploadFile/transfer/TransferListModel.h"
 #include "uic/UICUploadFile/transfer/TransferProgress.h"
 #include "uic/UICUploadFile/transfer/TransferText.h"
@@ -21,6 +23,14 @@ namespace {
 bool KeepsFolderShown(int32_t state) {
     return state == TASK_WAITING || state == TASK_PAUSED || state == TASK_FAILED || state == TASK_OTHER ||
            state == TASK_NEW;
+}
+
+// Shown until the folder upload has seen the last file confirmed.
+constexpr double kLastPercentBeforeDone = 99.8;
+
+IFolderCommands* FolderCommands() {
+    CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
+    return component ? component->FolderCommands() : nullptr;
 }
 
 }  // namespace
@@ -41,25 +51,27 @@ void CUICTransmitDlg::SetCatalogTask(const CatalogTaskList& files, size_t /*inde
                                      const CatalogSizeList& sizes) {
     m_vecCatalogFiles = files;
     m_vecCatalogSizes = sizes;
-    // A folder that has just ended is finished with the figures it ended with, before they start over.
-    if (m_nCurView == IDC_VIEW_UPLOADING && !m_bCatalogPaused) {
+    // A folder that has just ended is finished with the figures it ended with, whatever view is shown.
+    for (size_t k = 0; k < m_vecCatalogFiles.size(); ++k) {
+        if (m_vecCatalogFiles[k].nState == TASK_FINISHED) {
+            FinishCatalog(k);
+        }
+    }
+    if (m_nCurView == IDC_VIEW_UPLOADING) {
         RefreshCatalogRows(true);
         m_pModel->FlushChanges();
     }
-    m_ullCurBytes = 0;
-    m_nCatalogUsedTime = 0;
 }
 
 void CUICTransmitDlg::CreatCatalogRun(const CatalogTaskList& files) {
     m_vecCatalogFiles = files;
-    m_vecRemovedPaths.clear();
     // Rows belong to the uploading view; another view gets them when the user comes back to it.
     if (m_nCurView != IDC_VIEW_UPLOADING) {
         return;
     }
     for (const tagCatalogTask& entry : m_vecCatalogFiles) {
         const int row = FindCatalogRow(entry.strPath);
-        if (row >= 0 && (entry.nState == TASK_PAUSED || entry.nState == TASK_NEW)) {
+        if (row >= 0 && entry.nState == TASK_NEW) {
             RemoveCatalogRow(row);
         } else if (row < 0 && entry.nState != TASK_FINISHED && entry.nState != TASK_NEW) {
             AppendCatalogRow(entry);
@@ -68,29 +80,30 @@ void CUICTransmitDlg::CreatCatalogRun(const CatalogTaskList& files) {
     m_pModel->FlushChanges();
 }
 
-void CUICTransmitDlg::GetCatalogResult(bool& removedAny, bool& currentRemoved) {
-    removedAny = m_bCatalogRemoved;
-    currentRemoved = m_bCurCatalogRemoved;
-    m_bCatalogRemoved = false;
-    m_bCurCatalogRemoved = false;
-}
-
 void CUICTransmitDlg::OnCatalogTimer() {
-    // Timer 1000 follows every upload while it runs, the folder's file included.
-    if (m_bCatalogPaused || m_bUploadRefresh) {
+    // Timer 1000 follows every upload while it runs, the folders' files included.
+    if (m_bUploadRefresh) {
         return;
     }
     bool show = false;
-    const auto found = m_mapUploadInfo.find(m_nCurTaskID);
-    if (m_nCurTaskID != 0 && found != m_mapUploadInfo.end()) {
-        const int32_t state = found->second.nState;
-        tagFileInfo info = found->second;
-        if ((state == TASK_WAITING || state == TASK_RUNNING) &&
-            m_pIUIPUpload->GetProgress(m_nCurTaskID, 1, info) == 0) {
-            ComputeProgress(m_nCurTaskID, info, true);
+    for (const tagCatalogTask& entry : m_vecCatalogFiles) {
+        show = show || KeepsFolderShown(entry.nState);
+        if (entry.nState != TASK_RUNNING) {
+            continue;
         }
-        show = KeepsFolderShown(state);
+        for (const int32_t id : entry.vecFileIDs) {
+            const auto found = m_mapUploadInfo.find(id);
+            if (found == m_mapUploadInfo.end()) {
+                continue;
+            }
+            tagFileInfo info = found->second;
+            if ((info.nState == TASK_WAITING || info.nState == TASK_RUNNING) &&
+                m_pIUIPUpload->GetProgress(id, 1, info) == 0) {
+                ComputeProgress(id, info, true);
+            }
+        }
     }
+    UpdateCatalogFigures();
     if (m_bCatalogStop) {
         m_timers.KillTimer(kCatalogTimer);
         m_bCatalogStop = false;
@@ -100,17 +113,32 @@ void CUICTransmitDlg::OnCatalogTimer() {
     }
 }
 
-void CUICTransmitDlg::RefreshCatalogRows(bool endedOnly) {
-    if (m_vecCatalogFiles.empty() || m_bCatalogPaused) {
-        return;
+void CUICTransmitDlg::UpdateCatalogFigures() {
+    for (const tagCatalogTask& entry : m_vecCatalogFiles) {
+        if (entry.nState != TASK_RUNNING) {
+            continue;
+        }
+        uint64_t done = 0;
+        for (const int32_t id : entry.vecFileIDs) {
+            if (const auto found = m_mapUploadInfo.find(id); found != m_mapUploadInfo.end()) {
+                done += found->second.ullDoneSize;
+            }
+        }
+        // A file the engine starts over counts what it had until it is back there.
+        tagCatalogFigures& figures = m_mapCatalogFigures[entry.strPath];
+        figures.ullDelta = done > figures.ullDone ? done - figures.ullDone : 0;
+        figures.ullDone = std::max(figures.ullDone, done);
+        figures.strSpeed = MakeTransferSize(figures.ullDelta) + "/S";
+        ++figures.nUsedTime;
     }
-    const std::unordered_set<std::string> removed(m_vecRemovedPaths.begin(), m_vecRemovedPaths.end());
+}
+
+void CUICTransmitDlg::RefreshCatalogRows(bool endedOnly) {
     for (size_t k = 0; k < m_vecCatalogFiles.size(); ++k) {
         const tagCatalogTask& entry = m_vecCatalogFiles[k];
         const int row = FindCatalogRow(entry.strPath);
         if (row < 0) {
-            if (!endedOnly && entry.nState != TASK_FINISHED && entry.nState != TASK_NEW &&
-                !removed.count(entry.strPath)) {
+            if (!endedOnly && entry.nState != TASK_FINISHED && entry.nState != TASK_NEW) {
                 AppendCatalogRow(entry);
             }
             continue;
@@ -118,13 +146,10 @@ void CUICTransmitDlg::RefreshCatalogRows(bool endedOnly) {
         switch (entry.nState) {
             case TASK_RUNNING:
                 if (!endedOnly) {
-                    RefreshCatalogRow(row);
+                    RefreshCatalogRow(k, row);
                 }
                 break;
             case TASK_FINISHED:
-                FinishCatalogRow(k, row);
-                RemoveCatalogRow(row);
-                break;
             case TASK_NEW:
                 RemoveCatalogRow(row);
                 break;
@@ -184,61 +209,62 @@ void CUICTransmitDlg::RemoveCatalogRow(int row) {
     std::erase_if(m_vecCatalogRecords, [&](const auto& owned) { return owned.get() == record; });
 }
 
+uint64_t CUICTransmitDlg::CatalogSize(const std::string& path) const {
+    const auto found = std::find_if(m_vecCatalogSizes.begin(), m_vecCatalogSizes.end(),
+                                    [&](const tagCatalogSize& size) { return size.strPath == path; });
+    return found == m_vecCatalogSizes.end() ? 0 : found->ullSize;
+}
+
 uint64_t CUICTransmitDlg::CatalogRowSize(int row) {
     tagFileInfo* record = m_pModel->Record(row);
     if (record->ullCatalogSize == 0) {
-        const auto found =
-            std::find_if(m_vecCatalogSizes.begin(), m_vecCatalogSizes.end(),
-                         [&](const tagCatalogSize& size) { return size.strPath == record->strFilePath; });
-        if (found != m_vecCatalogSizes.end() && found->ullSize != 0) {
-            record->ullCatalogSize = found->ullSize;
-            m_pModel->SetText(row, 3, MakeTransferSize(found->ullSize));
+        if (const uint64_t size = CatalogSize(record->strFilePath); size != 0) {
+            record->ullCatalogSize = size;
+            m_pModel->SetText(row, 3, MakeTransferSize(size));
         }
     }
     return record->ullCatalogSize;
 }
 
-void CUICTransmitDlg::RefreshCatalogRow(int row) {
+void CUICTransmitDlg::RefreshCatalogRow(size_t k, int row) {
+    const tagCatalogTask& entry = m_vecCatalogFiles[k];
+    const tagCatalogFigures& figures = m_mapCatalogFigures[entry.strPath];
     const uint64_t size = CatalogRowSize(row);
     if (size != 0) {
-        const double percent = ComputePercent(m_ullCurBytes, size);
+        const double percent = std::min(ComputePercent(figures.ullDone, size), kLastPercentBeforeDone);
         ShowProgress(percent, true);
-        if (percent == 100.0) {
-            ShowProgress(0.0, true);
-        }
         // Bytes beyond the size (a file that grew since the scan) leave nothing to wait for.
-        if (m_ullCurDelta != 0) {
-            const uint64_t left = size > m_ullCurBytes ? size - m_ullCurBytes : 0;
-            m_pModel->SetText(row, 6, FormatTime(static_cast<int64_t>(left / m_ullCurDelta)));
+        if (figures.ullDelta != 0) {
+            const uint64_t left = size > figures.ullDone ? size - figures.ullDone : 0;
+            m_pModel->SetText(row, 6, FormatTime(static_cast<int64_t>(left / figures.ullDelta)));
         }
         m_pModel->SetText(row, 4, PercentText(percent));
     }
-    m_pModel->SetText(row, 5, m_strCurSpeed);
-    m_pModel->SetText(row, 9, m_strCurNetPath);
-    // With timer 1000 running the rows are refreshed twice a second; the used time counts seconds.
-    m_bUsedTimeToggle = m_timers.IsActive(kUploadTimer) ? !m_bUsedTimeToggle : true;
-    if (m_bUsedTimeToggle) {
-        m_pModel->SetText(row, 7, FormatTime(m_nCatalogUsedTime));
-        ++m_nCatalogUsedTime;
-    }
+    m_pModel->SetText(row, 5, figures.strSpeed);
+    m_pModel->SetText(row, 7, FormatTime(figures.nUsedTime));
+    m_pModel->SetText(row, 9, entry.strGoalPath);
     m_pModel->SetImage(row, GetImageIndexByState(TASK_RUNNING, true));
     m_pModel->Record(row)->nState = TASK_RUNNING;
 }
 
-void CUICTransmitDlg::FinishCatalogRow(size_t k, int row) {
-    const uint64_t size = CatalogRowSize(row);
-    ShowProgress(0.0, true);
+void CUICTransmitDlg::FinishCatalog(size_t k) {
     tagCatalogTask& entry = m_vecCatalogFiles[k];
-    entry.ullSize = size;
-    entry.strNetPath = m_strCurNetPath;
-    entry.strSpeed = m_strCurSpeed;
-    entry.nUsedTime = m_nCatalogUsedTime;
-    const bool counted =
-        std::any_of(m_vecCatalogDone.begin(), m_vecCatalogDone.end(),
-                    [&](const tagCatalogTask& done) { return done.strPath == entry.strPath; });
-    if (counted) {
+    // The folder upload reports a finished folder again with every change; it counts once. A later upload
+    // of the same folder has files of its own and counts again.
+    const int32_t firstFile = entry.vecFileIDs.empty() ? 0 : entry.vecFileIDs.front();
+    if (!m_setCatalogCounted.emplace(entry.strPath, firstFile).second) {
         return;
     }
+    const auto figures = m_mapCatalogFigures.find(entry.strPath);
+    entry.ullSize = CatalogSize(entry.strPath);
+    entry.strNetPath = entry.strGoalPath;
+    if (figures != m_mapCatalogFigures.end()) {
+        entry.strSpeed = figures->second.strSpeed;
+        entry.nUsedTime = figures->second.nUsedTime;
+        m_mapCatalogFigures.erase(figures);
+    }
+    ShowProgress(0.0, true);
+    PlayFinishSound();
     m_vecCatalogDone.push_back(entry);
     ++m_nUploadedExtra;
     SetViewLabel(IDC_VIEW_UPLOADED, "IDS_UPLOAD_TRANSMIT_UPLOADED_EXTRA", m_nUploadedExtra);
@@ -271,7 +297,7 @@ tagCatalogTask* CUICTransmitDlg::CatalogEntry(const std::string& path) {
 void CUICTransmitDlg::EnableCatalogRow(const tagFileInfo& record, CommandEnabling& enabling) const {
     for (const tagCatalogTask& entry : m_vecCatalogFiles) {
         if (entry.strPath == record.strFilePath) {
-            enabling.pause = enabling.pause || entry.nState == TASK_RUNNING;
+            enabling.pause = enabling.pause || entry.nState == TASK_RUNNING || entry.nState == TASK_WAITING;
             enabling.start = enabling.start || entry.nState == TASK_PAUSED;
             return;
         }
@@ -282,39 +308,33 @@ void CUICTransmitDlg::StartCatalogRow(int row, tagFileInfo& record) {
     if (record.nState != TASK_PAUSED) {
         return;
     }
-    int32_t state = TASK_WAITING;
-    if (record.strFilePath == m_strPausedCatalogPath) {
-        if (m_nCurTaskID != 0 && m_pIUIPUpload->ResumeTask(m_nCurTaskID, 1) != 0) {
-            ShowTip("IDS_UPLOAD_INFO_PAUSE_FAILED");
-            return;
-        }
-        m_bCatalogPaused = false;
-        m_strPausedCatalogPath.clear();
-        state = TASK_RUNNING;
+    IFolderCommands* commands = FolderCommands();
+    if (!commands) {
+        LOG_NULL("CUICTransmitDlg::OnButtonStart", "m_pUICUploadDlg");
+        return;
     }
-    record.nState = state;
-    if (tagCatalogTask* entry = CatalogEntry(record.strFilePath)) {
-        entry->nState = state;
+    if (!commands->StartFolder(record.strFilePath)) {
+        ShowTip("IDS_UPLOAD_INFO_RESUME_FAILED");
     }
-    m_pModel->SetImage(row, GetImageIndexByState(state, true));
+    const tagCatalogTask* entry = CatalogEntry(record.strFilePath);
+    record.nState = entry ? entry->nState : TASK_WAITING;
+    m_pModel->SetImage(row, GetImageIndexByState(record.nState, true));
 }
 
 void CUICTransmitDlg::PauseCatalogRow(int row, tagFileInfo& record) {
-    if (record.nState == TASK_RUNNING) {
-        if (m_nCurTaskID != 0 && m_pIUIPUpload->PauseTask(m_nCurTaskID, 1) != 0) {
-            ShowTip("IDS_UPLOAD_INFO_PAUSE_FAILED");
-            return;
-        }
-        m_bCatalogPaused = true;
-        m_strPausedCatalogPath = record.strFilePath;
-    } else if (record.nState != TASK_WAITING) {
+    if (record.nState != TASK_RUNNING && record.nState != TASK_WAITING) {
         return;
     }
-    record.nState = TASK_PAUSED;
-    // The entry follows, so that Start is offered for the row again.
-    if (tagCatalogTask* entry = CatalogEntry(record.strFilePath)) {
-        entry->nState = TASK_PAUSED;
+    IFolderCommands* commands = FolderCommands();
+    if (!commands) {
+        LOG_NULL("CUICTransmitDlg::OnButtonPause", "m_pUICUploadDlg");
+        return;
     }
+    // Files the engine would not pause keep going; the others are paused and the row says so.
+    if (!commands->PauseFolder(record.strFilePath)) {
+        ShowTip("IDS_UPLOAD_INFO_PAUSE_FAILED");
+    }
+    record.nState = TASK_PAUSED;
     m_pModel->SetImage(row, GetImageIndexByState(TASK_PAUSED, true));
     m_pModel->SetText(row, 5, "");
     m_pModel->SetText(row, 6, "");
@@ -322,20 +342,26 @@ void CUICTransmitDlg::PauseCatalogRow(int row, tagFileInfo& record) {
 
 void CUICTransmitDlg::DeleteCatalogRow(int row, const tagFileInfo& record) {
     const std::string path = record.strFilePath;
-    if (record.nState == TASK_FINISHED) {
-        std::erase_if(m_vecCatalogDone, [&](const tagCatalogTask& done) { return done.strPath == path; });
-    } else if (const tagCatalogTask* entry = CatalogEntry(path)) {
-        // Kept until the folder upload has taken them: two deletes within one of its ticks both count.
-        m_vecRemovedPaths.push_back(path);
-        m_bCatalogRemoved = true;
-        if (entry->nState == TASK_RUNNING || path == m_strPausedCatalogPath) {
-            if (m_nCurTaskID != 0) {
-                m_pIUIPUpload->DeleteTask(m_nCurTaskID, 1);
-            }
-            m_bCurCatalogRemoved = true;
-            m_bCatalogPaused = false;
-            m_strPausedCatalogPath.clear();
-        }
-    }
+    const bool finished = record.nState == TASK_FINISHED;
     RemoveCatalogRow(row);
+    if (finished) {
+        std::erase_if(m_vecCatalogDone, [&](const tagCatalogTask& done) { return done.strPath == path; });
+        return;
+    }
+    const tagCatalogTask* entry = CatalogEntry(path);
+    if (!entry) {
+        return;
+    }
+    // The records of the folder's files go with it; the folder upload deletes their engine tasks.
+    for (const int32_t id : entry->vecFileIDs) {
+        m_mapUploadInfo.erase(id);
+    }
+    m_mapCatalogFigures.erase(path);
+    if (IFolderCommands* commands = FolderCommands()) {
+        commands->DeleteFolder(path);
+    } else {
+        LOG_NULL("CUICTransmitDlg::OnButtonDelete", "m_pUICUploadDlg");
+        std::erase_if(m_vecCatalogFiles,
+                      [&](const tagCatalogTask& queued) { return queued.strPath == path; });
+    }
 }

@@ -618,6 +618,10 @@ bool CUICUploadDlg::HasComponent() {
     return CreateUIInstance<CUICUploadComp>() != nullptr;
 }
 
+void CUICUploadDlg::Later(std::function<void()> work) {
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
 bool CUICUploadDlg::ShowTransferList() {
     CUICUploadComp* component = CreateUIInstance<CUICUploadComp>();
     if (component) {

@@ -107,6 +107,7 @@ public:
     CUICUpLoadListCtrl* List() const { return m_pList; }
     CUICComboTreeCtrl* Combo() const { return m_pCombo; }
     const CFolderUpload& FolderUpload() const { return m_folderUpload; }
+    IFolderCommands& FolderCommands() { return m_folderUpload; }
     // The transfer list, kept once the component handed it out with its window.
     CUICTransmitDlg* GetTransmitDlg();
 
@@ -126,6 +127,7 @@ private:
     bool ShowTransferList() override;
     void RefreshNetDisk() override { NotifyFlashRefresh(); }
     tagUploadInfo UploadServer() const override { return m_catalog.Server(); }
+    void Later(std::function<void()> work) override;
 
     void CreateList();
     void AddRow(std::unique_ptr<tagUploadRow> row, const std::string& sizeText);
