@@ -94,3 +94,24 @@ enum ProgressControlId {
     IDC_STATIC_PROGRESS_TEXT = 10536,
     IDC_BUTTON_PROGRESS_CLOSE = 10537,
 };
+
+// --- Crawler and new-file download dialogs ---
+
+enum DownloadWatchDialogId {
+    IDD_DIALOG_PRG = 1014,
+    IDD_DIALOG_DOWNFILE = 10028,
+};
+
+// Crawler dialog (1014).
+enum PrgControlId {
+    IDC_BUTTON_NEXT = 1518,
+    IDC_PROGRESS_PRG = 1519,
+    IDC_BUTTON_PRG_CANCEL = 1520,
+    IDC_STATIC_PRG_PERCENT = 1521,
+};
+
+// New-file dialog (10028); its Cancel button is IDOK (1).
+enum DownFileControlId {
+    IDC_PROGRESS_DOWNFILE = 1505,
+    IDC_STATIC_DOWNFILE = 1506,
+};

@@ -12,7 +12,9 @@
 #include "host/HostIds.h"
 #include "log/LogMacros.h"
 #include "platform/WindowMessage.h"
+#include "uic/UICUploadFile/download/DownFileDlg.h"
 #include "uic/UICUploadFile/download/DownloadRequest.h"
+#include "uic/UICUploadFile/download/WatchedDownloads.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
 #include "uic/UICUploadFile/transfer/UICSuspendDlg.h"
 #include "uic/UICUploadFile/transfer/UICTransmitDlg.h"
@@ -85,6 +87,7 @@ CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUICUploadDlg>::Destroy();
     UISingleton<CUICTransmitDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
+    CWatchedDownloads::CloseAll();
 }
 
 long CUICUploadComp::AddRef() {
@@ -172,6 +175,10 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
             break;
         case UIP_EVENT_SKIN_DOWNLOAD:
             result = 0;
+            break;
+        case UIP_EVENT_CRAWLER_DOWNLOAD:
+        case UIP_EVENT_NEWFILE_DOWNLOAD:
+            CWatchedDownloads::Watch(type, reinterpret_cast<const tagFileInfo*>(wParam));
             break;
         default:
             break;
@@ -480,30 +487,21 @@ long CUICUploadComp::DownloadSkinResult(long /*skinId*/, long /*success*/) {
     return -1;
 }
 
-long CUICUploadComp::ForwardDownload(const char* operation, const std::string& url,
-                                     const std::string& localPath, long kind) {
-    LOG_FUNCTION(operation);
-    IUIPUpload* adapter = Adapter();
-    if (!adapter) {
-        LOG_NULL(operation, "pIUIPUpload");
-        return -1;
-    }
-    adapter->DownloadFile(url, localPath, kind, -1);
-    return 0;
-}
-
 long CUICUploadComp::DownloadNetreptile(const std::string& url, const std::string& localPath) {
-    return ForwardDownload("CUICUploadComp::DownloadNetreptile", url, localPath, DOWNLOAD_KIND_CRAWLER);
+    return CWatchedDownloads::Start("CUICUploadComp::DownloadNetreptile", url, localPath,
+                                    DOWNLOAD_KIND_CRAWLER);
 }
 
 long CUICUploadComp::DownloadNewFile(const std::string& url, const std::string& localPath) {
-    return ForwardDownload("CUICUploadComp::DownloadNewFile", url, localPath, DOWNLOAD_KIND_NEWFILE);
+    return CWatchedDownloads::Start("CUICUploadComp::DownloadNewFile", url, localPath, DOWNLOAD_KIND_NEWFILE);
 }
 
-long CUICUploadComp::OpenDIYFile(long /*openFlag*/) {
+long CUICUploadComp::OpenDIYFile(long openFlag) {
     LOG_FUNCTION("CUICUploadComp::OpenDIYFile");
-    LOG_ERROR("CUICUploadComp::OpenDIYFile", "the outside editor is not available");
-    return -1;
+    // A dialog object without its window, for the sign-in alone.
+    CDownFileDlg signIn;
+    signIn.OpenDIY(nullptr, openFlag);
+    return 0;
 }
 
 long CUICUploadComp::OnCreateNetCatalogResp(const std::string& answer) {

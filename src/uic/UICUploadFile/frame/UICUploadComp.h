@@ -86,8 +86,6 @@ public:
 private:
     // The network-disk downloads, with the transfer list as it is now.
     CDownloadRequest DownloadRequest();
-    long ForwardDownload(const char* operation, const std::string& url, const std::string& localPath,
-                         long kind);
 
     std::atomic<long> m_nRef{0};
     std::string m_strInitParam;
