@@ -9,7 +9,8 @@
 namespace nimbra::service {
 
 // Gives a fresh data folder something to show: account "demo" (password "demo") with a few catalogs and
-// files, a photo with a thumbnail, and a skin archive under static/skins. Does nothing when "demo" exists.
+// files, a photo with a thumbnail, a skin archive under static/skins, and the crawler installer and ring tones
+// the client downloads by address (DemoDownloads). Does nothing when "demo" exists.
 class DemoSeeder final {
 public:
     explicit DemoSeeder(ServiceContext& context) : m_context(context) {}
