@@ -55,7 +55,11 @@ void HostSession::Offer(const GUID& iid, IUSBase* object) {
 IUICUpload* HostSession::LoadComponent() {
     if (Component() || !ComponentError().empty())
         return Component();
-    return m_loader.Load(m_programDir);
+    IUICUpload* component = m_loader.Load(m_programDir);
+    // Offered like the host's own components: the component's dialogs find it there.
+    if (component)
+        Offer(IID_IUICUpload, component);
+    return component;
 }
 
 bool HostSession::SignIn(const std::string& serviceUrl, const std::string& account,

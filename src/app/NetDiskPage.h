@@ -9,10 +9,11 @@
 #include <QWidget>
 #include <vector>
 
-#include "host/HostObject.h"
+#include "ExtrasMenu.h"
 #include "HostSession.h"
 #include "NetDiskRequests.h"
 #include "ServiceDocuments.h"
+#include "host/HostObject.h"
 
 namespace nimbra::app {
 
@@ -42,6 +43,9 @@ public:
     long UploadToCurrent(const QStringList& files, const QStringList& folders);
     long ShowTransfers();
     long DownloadSelection();
+
+    // The menu of the downloads the service offers by address and the editor sign-in.
+    ExtrasMenu& Extras() { return *m_extras; }
 
     // Offline, the buttons and drops are off and a notice says why; the caller reloads when back.
     void SetOnline(bool online);
@@ -73,6 +77,8 @@ private:
     QTableWidget* m_table;
     QLabel* m_dropHint;
     std::vector<DiskFile> m_files;
+    ExtrasMenu* m_extras = nullptr;
+    QPushButton* m_more = nullptr;
 };
 
 }  // namespace nimbra::app
