@@ -9,19 +9,10 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <memory>
 
-#include "EmbeddedService.h"
-#include "GuiApp.h"
-#include "HostSession.h"
-#include "MainWindow.h"
-#include "ModalAnswerer.h"
+#include "HostStackTest.h"
 #include "digest/EditorCredential.h"
 #include "platform/CodePage.h"
 #include "platform/ToneEditorBus.h"
@@ -29,26 +20,6 @@
 using namespace nimbra::app;
 
 namespace {
-
-constexpr const char* kPassword = "pass";
-
-void Pump(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Waits, with the event loop running, until the condition holds; false when a minute passes first.
-template <class Condition>
-bool WaitFor(Condition condition) {
-    const QDeadlineTimer deadline{std::chrono::seconds(60)};
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        Pump(50);
-    }
-    return true;
-}
 
 // The component's dialog of that class, when one is on screen.
 QWidget* VisibleDialog(const char* className) {
@@ -68,51 +39,19 @@ std::unique_ptr<QDBusInterface> Editor() {
                                             QDBusConnection::sessionBus());
 }
 
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class HostEditorTest : public ::testing::Test {
+class HostEditorTest : public HostStackTest {
 protected:
     static void SetUpTestSuite() {
-        GuiApp();
+        StartHost("host-editor", {"--demo", "--test-hooks"});
+        if (::testing::Test::HasFatalFailure())
+            return;
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
-        work = std::make_unique<QTemporaryDir>();
-        account = QString("host-editor-%1").arg(QCoreApplication::applicationPid());
-        service = std::make_unique<EmbeddedService>();
-        ASSERT_TRUE(service->Start(NIMBRA_DISKD_PATH, work->filePath("disk"),
-                                   {"--demo", "--test-hooks", "--add-account", account + ":" + kPassword}))
-            << service->Error().toStdString();
-        session = std::make_unique<HostSession>(QCoreApplication::applicationDirPath().toStdString() + "/",
-                                                "zh_CN");
-        ASSERT_NE(session->LoadComponent(), nullptr) << session->ComponentError();
-        window = std::make_unique<MainWindow>(*session);
-        session->Offer(IID_IUICMainWnd, window.get());
-        session->Offer(IID_IUICNetDisk, &window->Page());
-        std::string error;
-        ASSERT_TRUE(
-            session->SignIn(service->BaseUrl().toStdString(), account.toStdString(), kPassword, error))
-            << error;
         window->Page().Extras().SetDownloadFolder(work->filePath("downloads"));
-        answerer = std::make_unique<ModalAnswerer>();
     }
     static void TearDownTestSuite() {
         if (QDBusConnection::sessionBus().isConnected() && EditorRunning())
             Editor()->call("Quit");
-        if (session)
-            session->SignOut();
-        answerer.reset();
-        if (session) {
-            session->Offer(IID_IUICMainWnd, nullptr);
-            session->Offer(IID_IUICNetDisk, nullptr);
-        }
-        window.reset();
-        if (session)
-            QDir(QString::fromStdString(session->ProgramDir()) + account).removeRecursively();
-        session.reset();
-        service.reset();
-        work.reset();
+        StopHost();
     }
 
     // Chooses the ring tone in the page's menu.
@@ -127,35 +66,21 @@ protected:
         }
         ADD_FAILURE() << "the menu offers no " << name.toStdString();
     }
-    static QString Downloaded(const QString& name) { return work->filePath("downloads/" + name); }
+    static QString LocalFile(const QString& name) { return work->filePath("downloads/" + name); }
     static QByteArray OnService(const std::string& path) {
         return QByteArray::fromStdString(session->Client().Get("/static/" + path).body);
     }
-
-    static std::unique_ptr<QTemporaryDir> work;
-    static std::unique_ptr<EmbeddedService> service;
-    static std::unique_ptr<HostSession> session;
-    static std::unique_ptr<MainWindow> window;
-    static std::unique_ptr<ModalAnswerer> answerer;
-    static QString account;
 };
-
-std::unique_ptr<QTemporaryDir> HostEditorTest::work;
-std::unique_ptr<EmbeddedService> HostEditorTest::service;
-std::unique_ptr<HostSession> HostEditorTest::session;
-std::unique_ptr<MainWindow> HostEditorTest::window;
-std::unique_ptr<ModalAnswerer> HostEditorTest::answerer;
-QString HostEditorTest::account;
 
 TEST_F(HostEditorTest, ARingToneFromTheMenuOpensInTheEditorSignedInWithTheHostsCredential) {
     ASSERT_FALSE(EditorRunning());
     ChooseRingTone("bell.wav");
     EXPECT_NE(VisibleDialog("CDownFileDlg"), nullptr);
     ASSERT_TRUE(WaitFor([] {
-        return EditorRunning() && Editor()->property("CurrentFile").toString() == Downloaded("bell.wav");
+        return EditorRunning() && Editor()->property("CurrentFile").toString() == LocalFile("bell.wav");
     }));
     EXPECT_EQ(Editor()->property("Account").toString(), account);
-    const QByteArray tone = Bytes(Downloaded("bell.wav"));
+    const QByteArray tone = Bytes(LocalFile("bell.wav"));
     EXPECT_TRUE(tone.startsWith("RIFF"));
     EXPECT_EQ(tone, OnService("ringtones/bell.wav"));
     EXPECT_TRUE(WaitFor([] { return VisibleDialog("CDownFileDlg") == nullptr; }));
@@ -163,8 +88,8 @@ TEST_F(HostEditorTest, ARingToneFromTheMenuOpensInTheEditorSignedInWithTheHostsC
     // The dialog has gone with its work done: the next tone opens one of its own.
     ChooseRingTone("chime.wav");
     ASSERT_TRUE(
-        WaitFor([] { return Editor()->property("CurrentFile").toString() == Downloaded("chime.wav"); }));
-    EXPECT_EQ(Bytes(Downloaded("chime.wav")), OnService("ringtones/chime.wav"));
+        WaitFor([] { return Editor()->property("CurrentFile").toString() == LocalFile("chime.wav"); }));
+    EXPECT_EQ(Bytes(LocalFile("chime.wav")), OnService("ringtones/chime.wav"));
     EXPECT_TRUE(answerer->Unexpected().isEmpty()) << answerer->Unexpected().join(", ").toStdString();
 }
 
@@ -172,10 +97,8 @@ TEST_F(HostEditorTest, ACredentialTheServiceNoLongerAcceptsIsRefusedAndNothingIs
     // Static files need no sign-on: the download still comes, the editor's login does not.
     ASSERT_TRUE(session->Client().PostForm("/__test/expire-tokens", {}).Ok());
     ChooseRingTone("beep.wav");
-    ASSERT_TRUE(WaitFor([] {
-        return VisibleDialog("CDownFileDlg") == nullptr && QFile::exists(Downloaded("beep.wav")) &&
-               !QFile::exists(Downloaded("beep.wav") + ".part");
-    }));
+    ASSERT_TRUE(Downloaded(LocalFile("beep.wav")));
+    ASSERT_TRUE(WaitFor([] { return VisibleDialog("CDownFileDlg") == nullptr; }));
     ASSERT_TRUE(EditorRunning()) << "the component did not reach the editor";
     EXPECT_TRUE(Editor()->property("CurrentFile").toString().isEmpty());
     EXPECT_TRUE(Editor()->property("Account").toString().isEmpty());
@@ -198,11 +121,11 @@ TEST_F(HostEditorTest, TheCrawlerInstallerArrivesWholeAndItsDialogOffersNext) {
     auto* next = dialog->findChild<QPushButton*>("buttonNext");
     ASSERT_NE(next, nullptr);
     ASSERT_TRUE(WaitFor([&] { return next->isVisible(); }));
-    EXPECT_EQ(Bytes(Downloaded("nimbra-crawler_1.0_all.deb")), OnService(ExtrasMenu::kCrawlerPath));
+    EXPECT_EQ(Bytes(LocalFile("nimbra-crawler_1.0_all.deb")), OnService(ExtrasMenu::kCrawlerPath));
     // Closed without installing: the complete installer stays.
     dialog->close();
     EXPECT_TRUE(WaitFor([] { return VisibleDialog("CUICPrgDlg") == nullptr; }));
-    EXPECT_TRUE(QFile::exists(Downloaded("nimbra-crawler_1.0_all.deb")));
+    EXPECT_TRUE(QFile::exists(LocalFile("nimbra-crawler_1.0_all.deb")));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "MockUIPUpload.h"
 #include "TestHost.h"
@@ -44,6 +45,7 @@ struct EditorRecord {
     std::vector<std::string> opened;
     long loginResult = 0;
     bool reachable = true;
+    std::function<void()> onLogin;
 };
 
 class ScriptedEditor final : public IToneEditor {
@@ -52,6 +54,9 @@ public:
     long Login(const std::string& account, const std::string& credential) override {
         m_record.credentials.push_back(
             OpenEditorCredential(account, credential).value_or("(sealed wrongly)"));
+        if (m_record.onLogin) {
+            m_record.onLogin();
+        }
         return m_record.loginResult;
     }
     void Open(const std::string& path) override { m_record.opened.push_back(path); }
@@ -294,7 +299,11 @@ TEST_F(WatchedDownloadTest, ACompleteNewFileGoesToTheSignedInEditorAndTheDialogH
     WriteFile("bell.wav", "RIFF....WAVE");
     EXPECT_CALL(adapter, DeleteTask(41, 0));
     QPointer<QWidget> watched = dialog;
+    // The editor may take its time (or a message box may wait): the poll must not hand the file over again.
+    bool pollingDuringLogin = true;
+    editor.onLogin = [&] { pollingDuringLogin = dialog->IsPolling(); };
     Tick(dialog);
+    EXPECT_FALSE(pollingDuringLogin);
     EXPECT_EQ(editor.credentials, std::vector<std::string>{kTicket});
     EXPECT_EQ(editor.opened, std::vector<std::string>{Path("bell.wav")});
     EXPECT_FALSE(watched->isVisible());

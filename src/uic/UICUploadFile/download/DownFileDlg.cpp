@@ -52,39 +52,27 @@ void CDownFileDlg::DownLoad(const tagFileInfo* pInfo, const CPriorFile& prior) {
     }
 }
 
-void CDownFileDlg::OnTimer(unsigned id) {
-    static const char* const kName = "CDownFileDlg::OnTimer";
-    if (id != kPollTimer || !m_pstInfo) {
-        return;
-    }
-    if (!m_pIUIPUpload) {
-        LOG_NULL(kName, "m_pIUIPUpload");
-        return;
-    }
-    switch (m_pstInfo->nState) {
-        case TASK_WAITING:
-        case TASK_RUNNING:
-            m_ui->progress->setValue(static_cast<int>(PollProgress()));
-            break;
-        case TASK_FINISHED:
-            m_ui->progress->setValue(100);
-            OpenDIY(m_pstInfo->strFilePath.c_str(), 0);
-            hide();
-            StopPolling();
-            // The file stays where it was downloaded.
-            m_pIUIPUpload->DeleteTask(m_pstInfo->nFileID, 0);
-            // Its work is done: staying hidden with the flag set would refuse every later new file.
-            SetDownloadFlag(0);
-            EndDialog();
-            break;
-        case TASK_FAILED:
-            m_bFailed = 1;
-            close();
-            AppMessageBox("打开文件失败！");
-            break;
-        default:
-            break;
-    }
+void CDownFileDlg::OnProgress(long percent) {
+    m_ui->progress->setValue(static_cast<int>(percent));
+}
+
+void CDownFileDlg::OnFinished() {
+    m_ui->progress->setValue(100);
+    // First: a message box while the editor is reached would let the timer hand the file over again.
+    StopPolling();
+    OpenDIY(m_pstInfo->strFilePath.c_str(), 0);
+    hide();
+    // The file stays where it was downloaded.
+    m_pIUIPUpload->DeleteTask(m_pstInfo->nFileID, 0);
+    // Its work is done: staying hidden with the flag set would refuse every later new file.
+    SetDownloadFlag(0);
+    EndDialog();
+}
+
+void CDownFileDlg::OnFailed() {
+    m_bFailed = 1;
+    close();
+    AppMessageBox("打开文件失败！");
 }
 
 void CDownFileDlg::OnCancel() {

@@ -13,29 +13,26 @@ namespace Ui {
 class DownFileDlgForm;
 }
 
-class CDownFileDlg final : public CDownloadWatchDlg {
+class CDownFileDlg final : public CDownloadWatchDlg, public CDownloadFlag<CDownFileDlg> {
     Q_OBJECT
 public:
     CDownFileDlg();
     ~CDownFileDlg() override;
 
-    // Set while a new-file dialog is open.
-    static unsigned char IsDownloading() { return s_bDownloading; }
-    static void SetDownloadFlag(unsigned char value) { s_bDownloading = value; }
-
     void DownLoad(const tagFileInfo* pInfo, const CPriorFile& prior) override;
-    void OnTimer(unsigned id) override;
     void OnCancel() override;
-    // Signs the editor in and, when openFlag is 0, opens the file in it (path may be null: nothing then).
+    // Signs the editor in and, when openFlag is 0, opens the file in it (a null path opens an empty one,
+    // which only brings the editor up).
     void OpenDIY(const char* path, long openFlag);
 
 protected:
     bool OnInitDialog() override;
     void SetBusy(unsigned char value) override { SetDownloadFlag(value); }
+    void OnProgress(long percent) override;
+    void OnFinished() override;
+    void OnFailed() override;
 
 private:
-    static inline unsigned char s_bDownloading = 0;
-
     std::unique_ptr<Ui::DownFileDlgForm> m_ui;
     std::unique_ptr<IToneEditor> m_pDIY;
     unsigned char m_bFailed = 0;

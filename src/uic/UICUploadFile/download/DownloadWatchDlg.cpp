@@ -45,10 +45,31 @@ void CDownloadWatchDlg::DownLoad(const tagFileInfo* pInfo, const CPriorFile& pri
     m_timers.SetTimer(kPollTimer, kPollPeriodMs);
 }
 
-long CDownloadWatchDlg::PollProgress() {
-    long percent = 0;
-    m_pIUIPUpload->GetDownLOadProgress(percent, *m_pstInfo);
-    return percent;
+void CDownloadWatchDlg::OnTimer(unsigned id) {
+    if (id != kPollTimer || !m_pstInfo) {
+        return;
+    }
+    if (!m_pIUIPUpload) {
+        LOG_NULL(Name("OnTimer").c_str(), "m_pIUIPUpload");
+        return;
+    }
+    switch (m_pstInfo->nState) {
+        case TASK_WAITING:
+        case TASK_RUNNING: {
+            long percent = 0;
+            m_pIUIPUpload->GetDownLOadProgress(percent, *m_pstInfo);
+            OnProgress(percent);
+            break;
+        }
+        case TASK_FINISHED:
+            OnFinished();
+            break;
+        case TASK_FAILED:
+            OnFailed();
+            break;
+        default:
+            break;
+    }
 }
 
 void CDownloadWatchDlg::OnCancel() {

@@ -16,6 +16,17 @@
 class IUIPUpload;
 class QProgressBar;
 
+// The busy flag of one dialog class: set while a dialog of the class is open.
+template <class Dialog>
+class CDownloadFlag {
+public:
+    static unsigned char IsDownloading() { return s_bDownloading; }
+    static void SetDownloadFlag(unsigned char value) { s_bDownloading = value; }
+
+private:
+    static inline unsigned char s_bDownloading = 0;
+};
+
 class CDownloadWatchDlg : public CResizableDialog {
     Q_OBJECT
 public:
@@ -26,7 +37,8 @@ public:
 
     // Follows the task of the record; prior is what stood at its local path before the task began.
     virtual void DownLoad(const tagFileInfo* pInfo, const CPriorFile& prior);
-    virtual void OnTimer(unsigned id) = 0;
+    // Timer 1: polls the task while it waits or runs, and acts on its end.
+    void OnTimer(unsigned id);
     virtual void OnCancel();
 
     const tagFileInfo* Info() const { return m_pstInfo.get(); }
@@ -38,8 +50,11 @@ protected:
 
     // Binds the engine adapter and sets the bar to 0 of 100; false (logged) without an adapter.
     bool InitWatch(const char* name, QProgressBar* bar);
-    // The task's percentage from the adapter, which refreshes the record's state too.
-    long PollProgress();
+    // What the dialog shows of a poll (the record's state is refreshed already), and what it does once the
+    // task is complete or has failed.
+    virtual void OnProgress(long percent) = 0;
+    virtual void OnFinished() = 0;
+    virtual void OnFailed() = 0;
     void StopPolling() { m_timers.KillTimer(kPollTimer); }
     // Hides the dialog and lets it go.
     void EndDialog();

@@ -40,37 +40,23 @@ bool CUICPrgDlg::OnInitDialog() {
     return true;
 }
 
-void CUICPrgDlg::OnTimer(unsigned id) {
-    static const char* const kName = "CUICPrgDlg::OnTimer";
-    if (id != kPollTimer || !m_pstInfo) {
-        return;
-    }
-    if (!m_pIUIPUpload) {
-        LOG_NULL(kName, "m_pIUIPUpload");
-        return;
-    }
-    switch (m_pstInfo->nState) {
-        case TASK_WAITING:
-        case TASK_RUNNING: {
-            QProgressBar* bar = m_ui->progress;
-            bar->setValue(static_cast<int>(PollProgress()));
-            const int span = bar->maximum() - bar->minimum();
-            const int shown = span > 0 ? (bar->value() - bar->minimum()) * 100 / span : 0;
-            m_ui->staticPercent->setText(QString::number(shown) + " %");
-            break;
-        }
-        case TASK_FINISHED:
-            m_ui->progress->setValue(100);
-            m_ui->buttonNext->show();
-            m_ui->staticPercent->setText(ToQString("下载完成,点击下一步开始安装…"));
-            StopPolling();
-            break;
-        case TASK_FAILED:
-            close();
-            break;
-        default:
-            break;
-    }
+void CUICPrgDlg::OnProgress(long percent) {
+    QProgressBar* bar = m_ui->progress;
+    bar->setValue(static_cast<int>(percent));
+    const int span = bar->maximum() - bar->minimum();
+    const int shown = span > 0 ? (bar->value() - bar->minimum()) * 100 / span : 0;
+    m_ui->staticPercent->setText(QString::number(shown) + " %");
+}
+
+void CUICPrgDlg::OnFinished() {
+    m_ui->progress->setValue(100);
+    m_ui->buttonNext->show();
+    m_ui->staticPercent->setText(ToQString("下载完成,点击下一步开始安装…"));
+    StopPolling();
+}
+
+void CUICPrgDlg::OnFailed() {
+    close();
 }
 
 void CUICPrgDlg::OnBnClickedNext() {

@@ -13,29 +13,25 @@ namespace Ui {
 class PrgDlgForm;
 }
 
-class CUICPrgDlg final : public CDownloadWatchDlg {
+class CUICPrgDlg final : public CDownloadWatchDlg, public CDownloadFlag<CUICPrgDlg> {
     Q_OBJECT
 public:
     CUICPrgDlg();
     ~CUICPrgDlg() override;
 
-    // Set while a crawler dialog is open.
-    static unsigned char IsDownloading() { return s_bDownloading; }
-    static void SetDownloadFlag(unsigned char value) { s_bDownloading = value; }
-
-    void OnTimer(unsigned id) override;
     void OnBnClickedNext();
     void OnBnClickedCancle();
 
 protected:
     bool OnInitDialog() override;
     void SetBusy(unsigned char value) override { SetDownloadFlag(value); }
+    void OnProgress(long percent) override;
+    void OnFinished() override;
+    void OnFailed() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    static inline unsigned char s_bDownloading = 0;
-
     std::unique_ptr<Ui::PrgDlgForm> m_ui;
     IUICUpload* m_pIUICUpload = nullptr;
     std::optional<QPoint> m_dragOffset;  // while dragged by hand

@@ -1,0 +1,68 @@
+#pragma once
+// The fixture of the host's end-to-end tests: the reference host over the real component, engine and a
+// nimbra-diskd of its own (loaded from the build's program folder as `nimbra` loads them), signed in to a
+// fresh account, with a ModalAnswerer so that no window waits for a person. Set up once per test suite.
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "EmbeddedService.h"
+#include "HostSession.h"
+#include "MainWindow.h"
+#include "ModalAnswerer.h"
+
+namespace nimbra::app {
+
+inline void Pump(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Waits, with the event loop running, until the condition holds; false when a minute passes first.
+template <class Condition>
+bool WaitFor(Condition condition) {
+    const QDeadlineTimer deadline{std::chrono::seconds(60)};
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        Pump(50);
+    }
+    return true;
+}
+
+// A download is complete once the engine has given it its name (it receives into "<file>.part").
+inline bool Downloaded(const QString& path) {
+    return WaitFor([&] { return QFileInfo::exists(path) && !QFileInfo::exists(path + ".part"); });
+}
+
+inline QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class HostStackTest : public ::testing::Test {
+protected:
+    static constexpr const char* kPassword = "pass";
+
+    // The account is "<accountPrefix>-<pid>"; serviceOptions go to nimbra-diskd besides the account.
+    static void StartHost(const QString& accountPrefix, const QStringList& serviceOptions = {});
+    static void StopHost();
+
+    static std::unique_ptr<QTemporaryDir> work;
+    static std::unique_ptr<EmbeddedService> service;
+    static std::unique_ptr<HostSession> session;
+    static std::unique_ptr<MainWindow> window;
+    static std::unique_ptr<ModalAnswerer> answerer;
+    static QString account;
+};
+
+}  // namespace nimbra::app
