@@ -177,7 +177,7 @@ TEST_F(WatchedDownloadTest, ACompleteCrawlerOffersNextWhichRunsTheInstallerAndCl
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(FromQString(dialog->windowTitle()), "正在下载网络爬虫");
     EXPECT_EQ(CUICPrgDlg::IsDownloading(), 1);
-    EXPECT_TRUE(dialog->IsPolling());
+    EXPECT_EQ(dialog->PollPeriod(), 800u);
     EXPECT_TRUE(GetDlgItem(dialog, IDC_BUTTON_NEXT)->isHidden());
 
     Tick(dialog);

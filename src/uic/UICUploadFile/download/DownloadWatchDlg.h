@@ -43,6 +43,7 @@ public:
 
     const tagFileInfo* Info() const { return m_pstInfo.get(); }
     bool IsPolling() const { return m_timers.IsActive(kPollTimer); }
+    unsigned PollPeriod() const { return m_timers.Period(kPollTimer); }
 
 protected:
     // className names the operations in the log ("CUICPrgDlg").
