@@ -10,6 +10,7 @@ packages=(
   nettle-dev libminizip-dev zlib1g-dev libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth curl
+  dbus gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 # Extra sets, asked for by scripts that need them ("bench", "fuzz", "docs": the screenshot capture).
 for extra in "$@"; do

@@ -58,7 +58,7 @@ IUICUpload* HostSession::LoadComponent() {
     if (Component() || !ComponentError().empty())
         return Component();
     IUICUpload* component = m_loader.Load(m_programDir);
-    // The component's own windows (the skin download's) find it through the framework, as any component.
+    // Offered like the host's own components: the component's dialogs find it there.
     if (component)
         Offer(IID_IUICUpload, component);
     return component;

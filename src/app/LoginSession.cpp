@@ -73,7 +73,7 @@ long LoginSession::GetAccountInfo(std::string& account, std::string& password) {
 long LoginSession::GetSelectedText(long selector, std::string& text) {
     if (!SignedIn() || (selector != 1 && selector != 7))
         return -1;
-    text = m_result.signOn;
+    text = selector == 7 ? m_client.BaseUrl() + " " + m_result.signOn : m_result.signOn;
     return 0;
 }
 

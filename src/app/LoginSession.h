@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "host/HostObject.h"
 #include "ServiceClient.h"
 #include "ServiceDocuments.h"
 #include "host/HostIds.h"
 #include "host/HostInterfaces.h"
+#include "host/HostObject.h"
 
 namespace nimbra::app {
 
@@ -27,7 +27,8 @@ public:
 
     // Slot 12: account and password of the signed-in user; -1 when nobody is signed in.
     long GetAccountInfo(std::string& account, std::string& password) override;
-    // Slot 14: selectors 1 (sign-on text) and 7 (login ticket for the outside editor: the same token).
+    // Slot 14: selectors 1 (the sign-on token) and 7 (the outside editor's ticket: the service address and
+    // the sign-on token, "http://HOST:PORT TOKEN", with which the editor asks the service about the token).
     long GetSelectedText(long selector, std::string& text) override;
     // Slot 17: writes a valid token into signOn, signing in again when the service refuses the old one.
     long UpdateSignOn(std::string& signOn) override;

@@ -1,5 +1,7 @@
 #include "NetDiskClient.h"
 
+#include <sstream>
+
 namespace nimbra::app {
 
 std::optional<std::vector<CatalogNode>> NetDiskClient::Catalogs(std::string& error) const {
@@ -42,6 +44,24 @@ std::string NetDiskClient::CreateCatalog(const std::string& parentId, const std:
 
 std::string NetDiskClient::FileUrl(const std::string& fileId) const {
     return m_client.BaseUrl() + "/lumenoApp/file/" + EncodePathSegment(fileId);
+}
+
+std::optional<std::vector<std::string>> NetDiskClient::RingTones(std::string& error) const {
+    const ServiceReply reply = m_client.Get("/static/ringtones/index.txt");
+    if (!reply.Ok()) {
+        error = reply.Describe();
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    std::istringstream lines(reply.body);
+    for (std::string name; std::getline(lines, name);) {
+        if (!name.empty() && name.back() == '\r')
+            name.pop_back();
+        // A name is one path segment of the list's folder.
+        if (!name.empty() && name.find('/') == std::string::npos && name != "." && name != "..")
+            names.push_back(name);
+    }
+    return names;
 }
 
 ServiceReply NetDiskClient::FileBytes(const std::string& fileId) const {

@@ -28,6 +28,10 @@ public:
     std::string CreateCatalog(const std::string& parentId, const std::string& name) const;
 
     std::string FileUrl(const std::string& fileId) const;
+    // Files the service offers to everybody, by path below /static/.
+    std::string StaticUrl(const std::string& path) const { return m_client.BaseUrl() + "/static/" + path; }
+    // The ring tones the service offers (static/ringtones/index.txt, one name a line).
+    std::optional<std::vector<std::string>> RingTones(std::string& error) const;
     ServiceReply FileBytes(const std::string& fileId) const;
     ServiceReply Thumbnail(const std::string& fileId) const;
 

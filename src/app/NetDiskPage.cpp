@@ -81,9 +81,13 @@ NetDiskPage::NetDiskPage(HostSession& session, QWidget* parent)
     m_notice->hide();
     m_dropHint->setObjectName("DropHint");
     m_dropHint->setAlignment(Qt::AlignCenter);
+    m_extras = new ExtrasMenu(session, this);
+    m_more = new QPushButton(this);
+    m_more->setMenu(m_extras);
+    connect(m_extras, &ExtrasMenu::notice, this, &NetDiskPage::ShowNotice);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh, m_target})
+    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh, m_target, m_more})
         buttons->addWidget(button);
     buttons->addStretch();
 
@@ -132,6 +136,8 @@ void NetDiskPage::Retranslate() {
     m_refresh->setText(texts.Host("IDS_HOST_BUTTON_REFRESH"));
     m_target->setText(texts.Host("IDS_HOST_BUTTON_TARGET"));
     m_targetAction->setText(texts.Host("IDS_HOST_BUTTON_TARGET"));
+    m_more->setText(texts.Host("IDS_HOST_BUTTON_EXTRAS"));
+    m_extras->Retranslate();
     m_dropHint->setText(texts.Host("IDS_HOST_DROP_HINT"));
     m_table->setHorizontalHeaderLabels({texts.Host("IDS_HOST_COLUMN_NAME"),
                                         texts.Host("IDS_HOST_COLUMN_SIZE"), texts.Host("IDS_HOST_COLUMN_TAG"),
@@ -414,7 +420,7 @@ long NetDiskPage::DownloadSelection() {
 }
 
 void NetDiskPage::SetOnline(bool online) {
-    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh, m_target})
+    for (QPushButton* button : {m_upload, m_uploadHere, m_transfers, m_download, m_refresh, m_target, m_more})
         button->setEnabled(online);
     m_targetAction->setEnabled(online);
     setAcceptDrops(online);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ExtrasMenu.h"
 #include "HostSession.h"
 #include "NetDiskRequests.h"
 #include "ServiceDocuments.h"
@@ -52,6 +53,9 @@ public:
     // The component's target catalog dialog over the page's tree; the choice comes back as a Flash request.
     long ChooseTargetCatalog();
 
+    // The menu of the downloads the service offers by address and the editor sign-in.
+    ExtrasMenu& Extras() { return *m_extras; }
+
     // Offline, the buttons and drops are off and a notice says why; the caller reloads when back.
     void SetOnline(bool online);
     void Retranslate();
@@ -89,6 +93,8 @@ private:
     QTableWidget* m_table;
     QLabel* m_dropHint;
     std::vector<DiskFile> m_files;
+    ExtrasMenu* m_extras = nullptr;
+    QPushButton* m_more = nullptr;
 };
 
 }  // namespace nimbra::app

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "service/DemoDownloads.h"
 #include "service/DemoThumbnail.h"
 #include "service/Digest.h"
 #include "service/ZipWriter.h"
@@ -64,6 +65,7 @@ void DemoSeeder::Seed() {
         AddFile(account, travel, "行程.txt", "第一天：出发。\n", false);
     }
     WriteSkinArchives();
+    DemoDownloads::Write(m_context.layout.StaticDir());
 }
 
 int64_t DemoSeeder::AddCatalog(int64_t accountId, int64_t parentId, const std::string& name) {

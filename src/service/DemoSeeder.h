@@ -9,8 +9,9 @@
 namespace nimbra::service {
 
 // Gives a fresh data folder something to show: account "demo" (password "demo") with a few catalogs and
-// files and a photo with a thumbnail (once: nothing is added when "demo" exists), and under static/skins
-// an archive of every skin the client does not ship (each written when missing).
+// files and a photo with a thumbnail (once: nothing is added when "demo" exists), under static/skins an
+// archive of every skin the client does not ship, and the crawler installer and ring tones the client
+// downloads by address (DemoDownloads; each written when missing).
 class DemoSeeder final {
 public:
     explicit DemoSeeder(ServiceContext& context) : m_context(context) {}

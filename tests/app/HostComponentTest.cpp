@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -17,91 +16,25 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
 
-#include "EmbeddedService.h"
-#include "EventLoopWait.h"
 #include "FolderTree.h"
-#include "GuiApp.h"
-#include "HostSession.h"
-#include "MainWindow.h"
-#include "ModalAnswerer.h"
+#include "HostStackTest.h"
 #include "platform/CodePage.h"
 
 using namespace nimbra::app;
 
 namespace {
 
-constexpr const char* kPassword = "pass";
-
-// A download is complete once the engine has given it its name (it receives into "<file>.part").
-bool Downloaded(const QString& path) {
-    return WaitFor([&] { return QFileInfo::exists(path) && !QFileInfo::exists(path + ".part"); });
-}
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class HostComponentTest : public ::testing::Test {
+class HostComponentTest : public HostStackTest {
 protected:
-    static void SetUpTestSuite() {
-        GuiApp();
-        work = std::make_unique<QTemporaryDir>();
-        account = QString("host-component-%1").arg(QCoreApplication::applicationPid());
-        service = std::make_unique<EmbeddedService>();
-        ASSERT_TRUE(service->Start(NIMBRA_DISKD_PATH, work->filePath("disk"),
-                                   {"--add-account", account + ":" + kPassword}))
-            << service->Error().toStdString();
-        session = std::make_unique<HostSession>(QCoreApplication::applicationDirPath().toStdString() + "/",
-                                                "zh_CN");
-        ASSERT_NE(session->LoadComponent(), nullptr) << session->ComponentError();
-        window = std::make_unique<MainWindow>(*session);
-        session->Offer(IID_IUICMainWnd, window.get());
-        session->Offer(IID_IUICNetDisk, &window->Page());
-        std::string error;
-        ASSERT_TRUE(
-            session->SignIn(service->BaseUrl().toStdString(), account.toStdString(), kPassword, error))
-            << error;
-        window->ShowSignedIn();
-        answerer = std::make_unique<ModalAnswerer>();
-    }
-    static void TearDownTestSuite() {
-        if (session)
-            session->SignOut();
-        answerer.reset();
-        if (session) {
-            session->Offer(IID_IUICMainWnd, nullptr);
-            session->Offer(IID_IUICNetDisk, nullptr);
-        }
-        window.reset();
-        if (session)
-            QDir(QString::fromStdString(session->ProgramDir()) + account).removeRecursively();
-        session.reset();
-        service.reset();
-        work.reset();
-    }
-
-    static std::unique_ptr<QTemporaryDir> work;
-    static std::unique_ptr<EmbeddedService> service;
-    static std::unique_ptr<HostSession> session;
-    static std::unique_ptr<MainWindow> window;
-    static std::unique_ptr<ModalAnswerer> answerer;
-    static QString account;
+    static void SetUpTestSuite() { StartHost("host-component"); }
+    static void TearDownTestSuite() { StopHost(); }
 };
-
-std::unique_ptr<QTemporaryDir> HostComponentTest::work;
-std::unique_ptr<EmbeddedService> HostComponentTest::service;
-std::unique_ptr<HostSession> HostComponentTest::session;
-std::unique_ptr<MainWindow> HostComponentTest::window;
-std::unique_ptr<ModalAnswerer> HostComponentTest::answerer;
-QString HostComponentTest::account;
 
 TEST_F(HostComponentTest, DownloadButtonFetchesOneFileSeveralFilesAndAFolder) {
     NetDiskPage& page = window->Page();

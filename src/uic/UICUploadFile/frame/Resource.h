@@ -153,3 +153,24 @@ enum UploadTaskListId {
     IDD_DIALOG_UPLOADTASKLIST = 10040,
     IDC_LIST_UPLOADTASK = 10630,
 };
+
+// --- Crawler and new-file download dialogs ---
+
+enum DownloadWatchDialogId {
+    IDD_DIALOG_PRG = 1014,
+    IDD_DIALOG_DOWNFILE = 10028,
+};
+
+// Crawler dialog (1014).
+enum PrgControlId {
+    IDC_BUTTON_PRG_NEXT = 1518,
+    IDC_PROGRESS_PRG = 1519,
+    IDC_BUTTON_PRG_CANCEL = 1520,
+    IDC_STATIC_PRG_PERCENT = 1521,
+};
+
+// New-file dialog (10028); its Cancel button is IDOK (1).
+enum DownFileControlId {
+    IDC_PROGRESS_DOWNFILE = 1505,
+    IDC_STATIC_DOWNFILE = 1506,
+};

@@ -17,7 +17,9 @@
 #include "platform/Prompts.h"
 #include "platform/Services.h"
 #include "platform/WindowMessage.h"
+#include "uic/UICUploadFile/download/DownFileDlg.h"
 #include "uic/UICUploadFile/download/DownloadRequest.h"
+#include "uic/UICUploadFile/download/WatchedDownloads.h"
 #include "uic/UICUploadFile/frame/WaitCursor.h"
 #include "uic/UICUploadFile/property/UICPropertyDlg.h"
 #include "uic/UICUploadFile/skin/UICDownLoadSkinDlg.h"
@@ -107,6 +109,7 @@ CUICUploadComp::~CUICUploadComp() {
     UISingleton<CUICPropertyDlg>::Destroy();
     UISingleton<CUICSuspendDlg>::Destroy();
     CUICDownLoadSkinDlg::DestroyAll();
+    CWatchedDownloads::CloseAll();
     // The host's language object may go before the library does; a later component asks for it again.
     g_IOrvaLange = nullptr;
 }
@@ -203,6 +206,10 @@ long CUICUploadComp::OnEventHandle(long type, WPARAM wParam, LPARAM lParam) {
         case UIP_EVENT_SKIN_DOWNLOAD:
             ShowDownSkinDlg(reinterpret_cast<const tagFileInfo*>(wParam), static_cast<long>(lParam));
             result = 0;
+            break;
+        case UIP_EVENT_CRAWLER_DOWNLOAD:
+        case UIP_EVENT_NEWFILE_DOWNLOAD:
+            CWatchedDownloads::Watch(type, reinterpret_cast<const tagFileInfo*>(wParam));
             break;
         default:
             break;
@@ -613,30 +620,21 @@ long CUICUploadComp::DownloadSkinResult(long skinId, long success) {
     return 0;
 }
 
-long CUICUploadComp::ForwardDownload(const char* operation, const std::string& url,
-                                     const std::string& localPath, long kind) {
-    LOG_FUNCTION(operation);
-    IUIPUpload* adapter = Adapter();
-    if (!adapter) {
-        LOG_NULL(operation, "pIUIPUpload");
-        return -1;
-    }
-    adapter->DownloadFile(url, localPath, kind, -1);
-    return 0;
-}
-
 long CUICUploadComp::DownloadNetreptile(const std::string& url, const std::string& localPath) {
-    return ForwardDownload("CUICUploadComp::DownloadNetreptile", url, localPath, DOWNLOAD_KIND_CRAWLER);
+    return CWatchedDownloads::Start("CUICUploadComp::DownloadNetreptile", url, localPath,
+                                    DOWNLOAD_KIND_CRAWLER);
 }
 
 long CUICUploadComp::DownloadNewFile(const std::string& url, const std::string& localPath) {
-    return ForwardDownload("CUICUploadComp::DownloadNewFile", url, localPath, DOWNLOAD_KIND_NEWFILE);
+    return CWatchedDownloads::Start("CUICUploadComp::DownloadNewFile", url, localPath, DOWNLOAD_KIND_NEWFILE);
 }
 
-long CUICUploadComp::OpenDIYFile(long /*openFlag*/) {
+long CUICUploadComp::OpenDIYFile(long openFlag) {
     LOG_FUNCTION("CUICUploadComp::OpenDIYFile");
-    LOG_ERROR("CUICUploadComp::OpenDIYFile", "the outside editor is not available");
-    return -1;
+    // A dialog object without its window, for the sign-in alone.
+    CDownFileDlg signIn;
+    signIn.OpenDIY(nullptr, openFlag);
+    return 0;
 }
 
 long CUICUploadComp::OnCreateNetCatalogResp(const std::string& answer) {

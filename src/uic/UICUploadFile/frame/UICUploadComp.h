@@ -91,8 +91,6 @@ public:
 private:
     // The network-disk downloads, with the transfer list as it is now.
     CDownloadRequest DownloadRequest();
-    long ForwardDownload(const char* operation, const std::string& url, const std::string& localPath,
-                         long kind);
     // Engine event 3: a progress window of its own for the new skin download.
     void ShowDownSkinDlg(const tagFileInfo* record, long skinId);
     // After the network came back: the engine synchronised, then the uploads it left waiting continued.
