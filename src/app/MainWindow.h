@@ -6,10 +6,10 @@
 #include <QMainWindow>
 #include <QMenu>
 
-#include "host/HostObject.h"
 #include "HostSession.h"
 #include "NetDiskPage.h"
 #include "SkinStyles.h"
+#include "host/HostObject.h"
 
 namespace nimbra::app {
 

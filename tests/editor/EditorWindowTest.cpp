@@ -1,9 +1,9 @@
 // The editor's window on the offscreen platform: what it shows of a file, and whether it plays it.
 #include <gtest/gtest.h>
 
+#include <QAudioDevice>
 #include <QFile>
 #include <QLocale>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QTemporaryDir>
 
