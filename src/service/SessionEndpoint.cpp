@@ -5,20 +5,30 @@
 
 namespace nimbra::service {
 
-void SessionEndpoint::Register(httplib::Server& server) {
-    server.Post("/lumenoApp/login",
-                [this](const httplib::Request& req, httplib::Response& res) { Login(req, res); });
+namespace {
+
+constexpr size_t kMaxFormBytes = 16 << 10;
+
+}  // namespace
+
+void SessionEndpoint::Register(HttpRoutes& routes) {
+    routes.Add(
+        "POST", "/lumenoApp/login", [this](HttpExchange& exchange) { Login(exchange); }, kMaxFormBytes);
 }
 
-void SessionEndpoint::Login(const httplib::Request& req, httplib::Response& res) {
-    const std::string account = req.get_param_value("account");
-    const auto accountId = m_context.accounts.Verify(account, req.get_param_value("password"));
+void SessionEndpoint::Login(HttpExchange& exchange) {
+    if (!ReadFormBody(exchange, kMaxFormBytes))
+        return;
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
+    const std::string account = req.Param("account");
+    const auto accountId = m_context.accounts.Verify(account, req.Param("password"));
     if (!accountId) {
         // Same document shape as a success, so that a client's cursor finds the code where it looks.
         pugi::xml_document doc;
         AppendResult(doc, kErrorBadLogin, true);
         ReplyXml(res, doc, 403);
-        res.set_header("X-Nimbra-Error", std::to_string(kErrorBadLogin));
+        res.SetHeader("X-Nimbra-Error", std::to_string(kErrorBadLogin));
         return;
     }
     const std::string token = m_context.accounts.IssueToken(*accountId, m_context.options.tokenTtlSeconds);

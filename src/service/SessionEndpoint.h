@@ -1,8 +1,7 @@
 #pragma once
 
-#include <httplib.h>
-
 #include "service/ServiceContext.h"
+#include "service/http/HttpRoutes.h"
 
 namespace nimbra::service {
 
@@ -10,10 +9,10 @@ namespace nimbra::service {
 class SessionEndpoint final {
 public:
     explicit SessionEndpoint(ServiceContext& context) : m_context(context) {}
-    void Register(httplib::Server& server);
+    void Register(HttpRoutes& routes);
 
 private:
-    void Login(const httplib::Request& req, httplib::Response& res);
+    void Login(HttpExchange& exchange);
 
     ServiceContext& m_context;
 };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "service/Digest.h"
+#include "service/RandomToken.h"
 
 namespace nimbra::service {
 
@@ -181,7 +182,9 @@ void UploadFinisher::Record(const std::vector<Finishing*>& placed) {
 bool UploadFinisher::AttachThumbnail(const std::string& uploadId, int64_t accountId,
                                      const std::string& jpeg) {
     const auto& layout = m_context.layout;
-    const auto staged = std::filesystem::path(layout.UploadThumbnail(uploadId).string() + ".tmp");
+    // A file of its own: a picture being written never replaces another one half-way.
+    const auto staged =
+        std::filesystem::path(layout.UploadThumbnail(uploadId).string() + "." + RandomHex(8) + ".tmp");
     {
         std::ofstream out(staged, std::ios::binary | std::ios::trunc);
         out.write(jpeg.data(), static_cast<std::streamsize>(jpeg.size()));

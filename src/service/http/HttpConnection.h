@@ -1,0 +1,118 @@
+#pragma once
+
+#include <boost/asio/ip/tcp.hpp>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "service/http/HttpLimits.h"
+#include "service/http/HttpRequest.h"
+#include "service/http/HttpRoutes.h"
+#include "service/http/RequestBody.h"
+#include "service/http/RequestParser.h"
+#include "service/http/WorkerPool.h"
+
+namespace nimbra::service {
+
+class HttpConnection;
+
+// What the connections of one server share: routes, limits, the clock deadlines are measured with, the
+// workers, and the table of open connections by peer address.
+struct HttpServerCore {
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    HttpServerCore(const HttpRoutes& routes, const HttpLimits& limits, Clock now)
+        : routes(routes), limits(limits), now(std::move(now)) {}
+
+    // Counts a new connection of the peer; false when the peer or the server has as many as allowed.
+    bool Admit(const std::string& peer);
+    void Release(const std::string& peer);
+    void Register(const std::shared_ptr<HttpConnection>& connection);
+    void Unregister(HttpConnection* connection);
+    std::vector<std::shared_ptr<HttpConnection>> Connections();
+
+    const HttpRoutes& routes;
+    const HttpLimits limits;
+    const Clock now;
+    WorkerPool workers;
+
+private:
+    std::mutex m_mutex;
+    std::unordered_map<HttpConnection*, std::weak_ptr<HttpConnection>> m_live;
+    std::unordered_map<std::string, size_t> m_perPeer;
+    size_t m_admitted = 0;
+};
+
+// One client connection. Its head is read on the network thread without holding a worker; a sound head
+// goes to a worker, whose handler reads the body and whose answer is written from there. Every wait on
+// the client has a deadline (see HttpLimits) that the server's sweeps enforce by closing the connection.
+class HttpConnection final : public std::enable_shared_from_this<HttpConnection>, private ByteChannel {
+public:
+    // Made with a strand of its own as executor: everything on it runs one handler at a time.
+    using Socket = boost::asio::ip::tcp::socket;
+    using ErrorCode = boost::system::error_code;
+
+    // `admitted` false: the peer has too many connections; the connection is answered 503 and closed.
+    HttpConnection(HttpServerCore& core, Socket socket, std::string peer, bool admitted);
+    ~HttpConnection() override;
+
+    void Start();
+    // From the server's sweep: closes the connection when its deadline has passed.
+    void ExpireAt(std::chrono::steady_clock::time_point now);
+    void Shut();
+
+private:
+    using Completion = std::pair<ErrorCode, size_t>;
+
+    // On the connection's strand.
+    void WaitForRequest();
+    void BeginHead();
+    void ParseHead();
+    void ReadMoreHead();
+    void OnHead();
+    void Refuse(int status);
+    void Linger();
+    void DrainSome();
+    void Close();
+
+    // On a worker.
+    void Serve(std::optional<HttpRoutes::Match> route);
+    void RunHandler(HttpExchange& exchange, const std::optional<HttpRoutes::Match>& route);
+    bool WriteAnswer(const HttpResponse& response, bool headOnly);
+    bool WriteFileBody(const HttpResponse::FileBody& file);
+    void Abort();
+    size_t Receive(char* buffer, size_t size) override;
+    void Continue() override;
+    std::future<Completion> BeginWrite(const char* data, size_t size);
+    // Runs `start(done)` on the strand; the future gets what `done` was called with.
+    template <class Operation>
+    std::future<Completion> Begin(Operation start);
+
+    void Arm(std::chrono::steady_clock::duration timeout);
+    void Disarm() { m_deadline = 0; }
+
+    HttpServerCore& m_core;
+    Socket m_socket;
+    const std::string m_peer;
+    const bool m_admitted;
+    std::atomic<int64_t> m_deadline{0};  // clock ticks; 0 while nothing is awaited from the client
+    std::string m_input;                 // bytes received and not yet parsed
+    std::array<char, 8192> m_chunk{};
+    std::optional<RequestParser> m_parser;
+    size_t m_headBytes = 0;
+    HttpRequest m_request;
+    bool m_aborted = false;
+    size_t m_lingerLeft = 0;
+};
+
+}  // namespace nimbra::service
