@@ -64,8 +64,7 @@ void CatalogEndpoint::Document(HttpExchange& exchange) {
     if (!account)
         return;
     const int64_t current = m_context.accounts.CurrentCatalog(*account);
-    const int64_t spare = m_context.accounts.Quota(*account) - m_context.catalogs.UsedBytes(*account) -
-                          m_context.uploads.ReservedBytes(*account);
+    const int64_t spare = m_context.space.Spare(*account);
 
     pugi::xml_document doc;
     pugi::xml_node result = AppendResult(doc, 0, true);

@@ -34,7 +34,7 @@ struct DiskService::Runtime {
     Runtime(ServiceContext& context, const ServiceOptions& options)
         : routes(options.http.defaultBodyLimit),
           tus(context, options.testHooks ? &faults : nullptr),
-          session(context),
+          session(context, clock),
           catalog(context),
           download(context, options.testHooks ? &faults : nullptr),
           settings(context),
@@ -46,7 +46,10 @@ struct DiskService::Runtime {
         download.Register(routes);
         settings.Register(routes);
         if (options.testHooks) {
-            faults.Register(routes, context.accounts);
+            faults.Register(routes, context.accounts, [this](std::chrono::milliseconds by) {
+                clock.Advance(by);
+                server.SweepNow();
+            });
             routes.intercept = [this](HttpExchange& exchange) { return faults.Intercept(exchange); };
         }
     }

@@ -24,7 +24,7 @@ int IntParam(const HttpRequest& req, const char* name, int fallback) {
 
 }  // namespace
 
-void FaultInjector::Register(HttpRoutes& routes, AccountStore& accounts) {
+void FaultInjector::Register(HttpRoutes& routes, AccountStore& accounts, ClockMover moveClock) {
     routes.Add("POST", "/__test/fault", [this](HttpExchange& exchange) {
         if (!ReadFormBody(exchange, kMaxFormBytes))
             return;
@@ -33,6 +33,17 @@ void FaultInjector::Register(HttpRoutes& routes, AccountStore& accounts) {
     });
     routes.Add("POST", "/__test/expire-tokens", [&accounts](HttpExchange& exchange) {
         accounts.ExpireAllTokens();
+        exchange.Response().status = 204;
+    });
+    routes.Add("POST", "/__test/clock", [moveClock = std::move(moveClock)](HttpExchange& exchange) {
+        if (!ReadFormBody(exchange, kMaxFormBytes))
+            return;
+        const auto ms = ParseSize(exchange.Request().Param("advanceMs"));
+        if (!ms) {
+            exchange.Response().status = 400;
+            return;
+        }
+        moveClock(std::chrono::milliseconds(*ms));
         exchange.Response().status = 204;
     });
 }

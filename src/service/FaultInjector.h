@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -9,10 +11,13 @@
 
 namespace nimbra::service {
 
-// Faults a test asks for through POST /__test/fault (only when the service runs with test hooks).
+// Faults a test asks for through POST /__test/fault, and the other test hooks (only when the service runs
+// with them): tokens made expired, the service's clock moved on.
 class FaultInjector final {
 public:
-    void Register(HttpRoutes& routes, AccountStore& accounts);
+    using ClockMover = std::function<void(std::chrono::milliseconds)>;
+
+    void Register(HttpRoutes& routes, AccountStore& accounts, ClockMover moveClock);
 
     // Runs before routing: hangs and injected error answers. True when the request was answered.
     bool Intercept(HttpExchange& exchange);

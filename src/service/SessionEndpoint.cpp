@@ -22,15 +22,22 @@ void SessionEndpoint::Login(HttpExchange& exchange) {
     const HttpRequest& req = exchange.Request();
     HttpResponse& res = exchange.Response();
     const std::string account = req.Param("account");
-    const auto accountId = m_context.accounts.Verify(account, req.Param("password"));
-    if (!accountId) {
-        // Same document shape as a success, so that a client's cursor finds the code where it looks.
+    // Same document shape as a success, so that a client's cursor finds the code where it looks.
+    auto refuse = [&](int status) {
         pugi::xml_document doc;
         AppendResult(doc, kErrorBadLogin, true);
-        ReplyXml(res, doc, 403);
+        ReplyXml(res, doc, status);
         res.SetHeader("X-Nimbra-Error", std::to_string(kErrorBadLogin));
+    };
+    if (const auto wait = m_throttle.Attempt(account, req.Peer()); wait.count() > 0) {
+        refuse(429);
+        res.SetHeader("Retry-After", std::to_string(wait.count()));
         return;
     }
+    const auto accountId = m_context.accounts.Verify(account, req.Param("password"));
+    if (!accountId)
+        return refuse(403);
+    m_throttle.Succeeded(account, req.Peer());
     const std::string token = m_context.accounts.IssueToken(*accountId, m_context.options.tokenTtlSeconds);
     pugi::xml_document doc;
     pugi::xml_node result = AppendResult(doc, 0, true);

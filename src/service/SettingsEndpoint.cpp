@@ -1,6 +1,7 @@
 #include "service/SettingsEndpoint.h"
 
 #include "service/HttpReply.h"
+#include "service/SqliteDb.h"
 
 namespace nimbra::service {
 
@@ -24,7 +25,16 @@ void SettingsEndpoint::Put(HttpExchange& exchange) {
     const auto value = ReadBoundedBody(exchange, kMaxValueBytes);
     if (!value)
         return;
-    m_context.settings.Put(*account, exchange.Request().Match(1), *value);
+    const std::string& name = exchange.Request().Match(1);
+    SqliteTransaction transaction(m_context.db);
+    // A value counts against the quota with its name; one it replaces gives its bytes back.
+    const auto old = m_context.settings.Get(*account, name);
+    const auto before = static_cast<int64_t>(old ? name.size() + old->size() : 0);
+    const int64_t added = static_cast<int64_t>(name.size() + value->size()) - before;
+    if (added > 0 && added > m_context.space.Spare(*account))
+        return ReplyError(exchange.Response(), 413, kErrorNoSpace);
+    m_context.settings.Put(*account, name, *value);
+    transaction.Commit();
     exchange.Response().status = 204;
 }
 

@@ -124,16 +124,18 @@ void TusEndpoint::Create(HttpExchange& exchange) {
         // Space check and reservation in one step, so that parallel creations cannot overbook. An upload
         // lost with a crash of the machine is simply not found again: its client starts it over.
         SqliteTransaction transaction(m_context.db, Durability::Deferred);
-        const int64_t spare = m_context.accounts.Quota(*account) - m_context.catalogs.UsedBytes(*account) -
-                              m_context.uploads.ReservedBytes(*account);
-        if (row.length > spare)
+        if (row.length > m_context.space.Spare(*account))
             return refuse({413, kErrorNoSpace});
         bool existed = false;
         row.catalogId =
             request.newCatalogName.empty()
                 ? request.parentId
                 : m_context.catalogs.Create(*account, request.parentId, request.newCatalogName, existed);
-        m_context.uploads.Insert(row);
+        if (!m_context.uploads.Insert(row)) {
+            // A creation with the same key came at the same time and is still being made.
+            res.status = 423;
+            return;
+        }
         transaction.Commit();
     }
     const auto lease = m_locks.Acquire(row.id);
@@ -327,9 +329,18 @@ void TusEndpoint::PutThumbnail(HttpExchange& exchange) {
         res.status = 423;
         return;
     }
-    if (!m_finisher.AttachThumbnail(id, *account, body))
-        return ReplyError(res, 500, kErrorServerFailure);
-    res.status = 204;
+    switch (m_finisher.AttachThumbnail(id, *account, body)) {
+        case UploadFinisher::Attached::Yes:
+            res.status = 204;
+            return;
+        case UploadFinisher::Attached::NoSpace:
+            return ReplyError(res, 413, kErrorNoSpace);
+        case UploadFinisher::Attached::UploadGone:
+            res.status = 404;
+            return;
+        case UploadFinisher::Attached::Failed:
+            return ReplyError(res, 500, kErrorServerFailure);
+    }
 }
 
 }  // namespace nimbra::service

@@ -23,7 +23,8 @@ public:
         : m_context(context),
           m_faults(faults),
           m_receiver(context.layout, context.uploads),
-          m_finisher(context) {}
+          m_finisher(context),
+          m_locks(std::chrono::milliseconds(context.options.uploadLockPatienceMs)) {}
 
     void Register(HttpRoutes& routes);
     // Forgets uploads created at least maxAge ago: finished ones (a client confirms a lost answer long
