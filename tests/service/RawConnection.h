@@ -15,6 +15,10 @@ public:
         std::string reason;
         std::map<std::string, std::string> headers;  // lower-case names
         std::string body;
+        std::string Header(const std::string& lowerName) const {
+            const auto it = headers.find(lowerName);
+            return it == headers.end() ? std::string() : it->second;
+        }
     };
 
     // From `source` (any address of 127/8, port 0: any) to 127.0.0.1:port.
