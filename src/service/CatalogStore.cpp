@@ -138,6 +138,15 @@ void CatalogStore::SetFileThumbnail(int64_t fileId, int64_t bytes) {
         .Run();
 }
 
+std::vector<int64_t> CatalogStore::FilesWithUncountedThumbnails() {
+    auto lock = m_db.Lock();
+    auto stmt = m_db.Prepare("SELECT id FROM files WHERE has_thumbnail = 1 AND thumbnail_bytes = 0");
+    std::vector<int64_t> ids;
+    while (stmt.Step())
+        ids.push_back(stmt.Int(0));
+    return ids;
+}
+
 int64_t CatalogStore::UsedBytes(int64_t accountId) {
     auto lock = m_db.Lock();
     auto stmt = m_db.Prepare("SELECT used_bytes FROM accounts WHERE id = ?");

@@ -55,6 +55,8 @@ public:
     std::optional<FileRow> FindFile(int64_t accountId, int64_t fileId);
     std::vector<FileRow> Files(int64_t accountId, int64_t catalogId);
     void SetFileThumbnail(int64_t fileId, int64_t bytes);
+    // Files whose thumbnail was stored before thumbnails were counted against the quota.
+    std::vector<int64_t> FilesWithUncountedThumbnails();
     // Bytes of the account's files and their thumbnails.
     int64_t UsedBytes(int64_t accountId);
 

@@ -112,8 +112,9 @@ bool DiskService::Start() {
         return false;
     try {
         UploadRecovery(m_layout, m_context->uploads).Run();
+        CountOlderThumbnails();
     } catch (const std::exception& e) {
-        Fail(std::string("unfinished uploads: ") + e.what());
+        Fail(std::string("stored data: ") + e.what());
         return false;
     }
     try {
@@ -138,6 +139,15 @@ bool DiskService::Start() {
     m_context->baseUrl = BaseUrl();
     m_runtime->server.Serve();
     return true;
+}
+
+void DiskService::CountOlderThumbnails() {
+    for (const int64_t fileId : m_context->catalogs.FilesWithUncountedThumbnails()) {
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(m_layout.FileThumbnail(fileId), ec);
+        if (!ec && bytes > 0)
+            m_context->catalogs.SetFileThumbnail(fileId, static_cast<int64_t>(bytes));
+    }
 }
 
 void DiskService::Prune() {

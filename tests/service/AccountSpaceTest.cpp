@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include "ServiceFixture.h"
+#include "service/SqliteDb.h"
 
 namespace nimbra::service::test {
 namespace {
@@ -74,6 +75,28 @@ TEST_F(AccountSpaceTest, ThumbnailsCountBeforeAndAfterTheirUploadFinishes) {
     EXPECT_EQ(Spare(), kQuota - 1000 - 60000 - 500 - 30000);
     ASSERT_EQ(m_client->Delete(PathOf(discarded->get_header_value("Location")), Auth())->status, 204);
     EXPECT_EQ(Spare(), kQuota - 1000 - 60000);
+}
+
+}  // namespace
+}  // namespace nimbra::service::test
+
+namespace nimbra::service::test {
+namespace {
+
+TEST_F(AccountSpaceTest, ThumbnailsStoredBeforeTheyCountedAreCountedAtStart) {
+    auto created = CreateUpload(1000, {{"filename", "old.jpg"}});
+    const std::string location = created->get_header_value("Location");
+    ASSERT_EQ(PutThumbnail(location, 40000)->status, 204);
+    ASSERT_EQ(Patch(location, 0, std::string(1000, 'o'))->status, 204);
+    StopService();
+    {
+        // As an older service left it: the picture on disk, its bytes nowhere in the metadata.
+        SqliteDb db(m_dataDir / "meta.db");
+        db.Exec("UPDATE files SET thumbnail_bytes = 0; PRAGMA user_version = 3;");
+    }
+    StartService();
+    m_token = Login("tiny", "pw");
+    EXPECT_EQ(Spare(), kQuota - 1000 - 40000);
 }
 
 }  // namespace

@@ -103,6 +103,11 @@ std::optional<RawConnection::Answer> RawConnection::Receive() {
     return answer;
 }
 
+bool RawConnection::Quiet() const {
+    pollfd ready{m_fd, POLLIN, 0};
+    return m_pending.empty() && poll(&ready, 1, 0) == 0;
+}
+
 bool RawConnection::ClosedByPeer() {
     return m_pending.empty() && Wait() == Arrival::End;
 }

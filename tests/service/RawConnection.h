@@ -35,6 +35,8 @@ public:
     std::optional<Answer> Receive();
     // Whether the service closed the connection: nothing but the end of the stream (or a reset) comes.
     bool ClosedByPeer();
+    // Whether nothing came so far: neither bytes nor the end of the stream.
+    bool Quiet() const;
     // Bytes received and not yet read as an answer.
     const std::string& Pending() const { return m_pending; }
 

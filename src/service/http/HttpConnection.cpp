@@ -113,6 +113,12 @@ void HttpConnection::ExpireAt(std::chrono::steady_clock::time_point now) {
     const int64_t deadline = m_deadline;
     if (deadline == 0 || now.time_since_epoch().count() < deadline)
         return;
+    if (m_onWorker) {
+        // The worker waits on the socket itself: ending the stream both ways wakes it with a failure.
+        ErrorCode ignored;
+        m_socket.shutdown(Socket::shutdown_both, ignored);
+        return;
+    }
     net::post(m_socket.get_executor(), [self = shared_from_this(), now] {
         const int64_t current = self->m_deadline;
         if (current != 0 && now.time_since_epoch().count() >= current)
@@ -189,10 +195,13 @@ void HttpConnection::OnHead() {
         return Refuse(413);
     if (m_parser->chunked() && limit != HttpRoutes::kUnbounded)
         m_parser->body_limit(limit);
+    m_onWorker = true;
     const bool started = m_core.workers.Run(
         [self = shared_from_this(), route = std::move(route)]() mutable { self->Serve(std::move(route)); });
-    if (!started)
+    if (!started) {
+        m_onWorker = false;
         Close();  // the server is stopping
+    }
 }
 
 void HttpConnection::Refuse(int status) {
@@ -230,44 +239,35 @@ void HttpConnection::DrainSome() {
                              });
 }
 
-template <class Operation>
-std::future<HttpConnection::Completion> HttpConnection::Begin(Operation start) {
-    auto promise = std::make_shared<std::promise<Completion>>();
-    auto future = promise->get_future();
-    net::post(m_socket.get_executor(),
-              [self = shared_from_this(), start = std::move(start), promise]() mutable {
-                  start([promise](const ErrorCode& ec, size_t size) { promise->set_value({ec, size}); });
-              });
-    return future;
-}
-
 size_t HttpConnection::Receive(char* buffer, size_t size) {
-    Arm(m_core.limits.idleTimeout);
-    const auto [ec, got] = Begin([this, buffer, size](auto done) {
-                               m_socket.async_read_some(net::buffer(buffer, size), done);
-                           }).get();
+    if (m_deadline == 0)
+        Arm(m_core.limits.idleTimeout);
+    ErrorCode ec;
+    const size_t got = m_socket.read_some(net::buffer(buffer, size), ec);
     Disarm();
     return ec ? 0 : got;
 }
 
-std::future<HttpConnection::Completion> HttpConnection::BeginWrite(const char* data, size_t size) {
+bool HttpConnection::Write(const std::vector<net::const_buffer>& buffers) {
     Arm(m_core.limits.idleTimeout);
-    return Begin(
-        [this, data, size](auto done) { net::async_write(m_socket, net::buffer(data, size), done); });
+    ErrorCode ec;
+    net::write(m_socket, buffers, ec);
+    Disarm();
+    return !ec;
 }
 
 void HttpConnection::Continue() {
     static const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-    BeginWrite(kContinue.data(), kContinue.size()).get();
-    Disarm();
+    // The wait for the body starts before the client can know it was asked for.
+    Arm(m_core.limits.idleTimeout);
+    ErrorCode ignored;
+    net::write(m_socket, net::buffer(kContinue), ignored);
 }
 
 void HttpConnection::Abort() {
     m_aborted = true;
-    Begin([this](auto done) {
-        Close();
-        done(ErrorCode(), 0);
-    }).get();
+    ErrorCode ignored;
+    m_socket.shutdown(Socket::shutdown_both, ignored);
 }
 
 void HttpConnection::Serve(std::optional<HttpRoutes::Match> route) {
@@ -285,8 +285,11 @@ void HttpConnection::Serve(std::optional<HttpRoutes::Match> route) {
                 m_core.routes.describeRefusal(*response, 500);
         }
     }
-    if (m_aborted)
+    if (m_aborted) {
+        m_onWorker = false;
+        net::post(m_socket.get_executor(), [self = shared_from_this()] { self->Close(); });
         return;
+    }
     // A body left unread, or bytes that came right behind a chunked one, would be read as a request.
     const bool keepAlive = body.Consumed() && m_parser->keep_alive() && !response->ClosesConnection() &&
                            !(body.Chunked() && !m_input.empty());
@@ -294,6 +297,7 @@ void HttpConnection::Serve(std::optional<HttpRoutes::Match> route) {
         response->CloseConnection();
     const bool sent = WriteAnswer(*response, m_request.Method() == "HEAD");
     response.reset();
+    m_onWorker = false;
     net::post(m_socket.get_executor(),
               [self = shared_from_this(), sent, keepAlive, unread = !body.Consumed()] {
                   if (!sent)
@@ -318,13 +322,7 @@ void HttpConnection::RunHandler(HttpExchange& exchange, const std::optional<Http
 bool HttpConnection::WriteAnswer(const HttpResponse& response, bool headOnly) {
     const std::string head = SerializeHead(response, headOnly);
     const bool withBody = !headOnly && !HasNoBody(response.status);
-    const std::string& body = withBody ? response.Body() : std::string();
-    const std::array<net::const_buffer, 2> buffers{net::buffer(head), net::buffer(body)};
-    Arm(m_core.limits.idleTimeout);
-    const auto [ec, sent] =
-        Begin([this, &buffers](auto done) { net::async_write(m_socket, buffers, done); }).get();
-    Disarm();
-    if (ec)
+    if (!Write({net::buffer(head), net::buffer(withBody ? response.Body() : std::string())}))
         return false;
     if (withBody && response.File())
         return WriteFileBody(*response.File());
@@ -333,32 +331,20 @@ bool HttpConnection::WriteAnswer(const HttpResponse& response, bool headOnly) {
 
 bool HttpConnection::WriteFileBody(const HttpResponse::FileBody& file) {
     const int64_t end = file.dropAfter >= 0 ? std::min(file.length, file.dropAfter) : file.length;
-    const size_t piece = static_cast<size_t>(std::min<int64_t>(end, kFilePiece));
-    std::array<std::unique_ptr<char[]>, 2> buffers{std::make_unique<char[]>(piece),
-                                                   std::make_unique<char[]>(piece)};
-    std::optional<std::future<Completion>> inFlight;
-    auto settle = [&] {
-        const bool written = !inFlight || !inFlight->get().first;
-        inFlight.reset();
-        return written;
-    };
-    // The next piece is read from the file while the one before is being sent.
+    const auto buffer = std::make_unique<char[]>(static_cast<size_t>(std::min<int64_t>(end, kFilePiece)));
     int64_t sent = 0;
-    for (size_t which = 0; sent < end; which ^= 1) {
+    while (sent < end) {
         const size_t want = static_cast<size_t>(std::min<int64_t>(end - sent, kFilePiece));
         ssize_t got = -1;
         do {
-            got = pread(file.fd, buffers[which].get(), want, static_cast<off_t>(file.offset + sent));
+            got = pread(file.fd, buffer.get(), want, static_cast<off_t>(file.offset + sent));
         } while (got < 0 && errno == EINTR);
         // A file that shrank under us must end the answer rather than send fewer bytes than announced.
-        if (got <= 0 || !settle())
-            break;
-        inFlight = BeginWrite(buffers[which].get(), static_cast<size_t>(got));
+        if (got <= 0 || !Write({net::buffer(buffer.get(), static_cast<size_t>(got))}))
+            return false;
         sent += got;
     }
-    const bool written = settle();
-    Disarm();
-    return written && sent == file.length;
+    return sent == file.length;
 }
 
 }  // namespace nimbra::service

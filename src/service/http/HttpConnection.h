@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -54,8 +53,9 @@ private:
 };
 
 // One client connection. Its head is read on the network thread without holding a worker; a sound head
-// goes to a worker, whose handler reads the body and whose answer is written from there. Every wait on
-// the client has a deadline (see HttpLimits) that the server's sweeps enforce by closing the connection.
+// goes to a worker, which owns the connection until the answer is written: its handler reads the body and
+// the answer is written from there, both straight on the socket. Every wait on the client has a deadline
+// (see HttpLimits) that the server's sweeps enforce by shutting the connection down.
 class HttpConnection final : public std::enable_shared_from_this<HttpConnection>, private ByteChannel {
 public:
     // Made with a strand of its own as executor: everything on it runs one handler at a time.
@@ -67,13 +67,11 @@ public:
     ~HttpConnection() override;
 
     void Start();
-    // From the server's sweep: closes the connection when its deadline has passed.
+    // From the server's sweep (network thread): ends the connection when its deadline has passed.
     void ExpireAt(std::chrono::steady_clock::time_point now);
     void Shut();
 
 private:
-    using Completion = std::pair<ErrorCode, size_t>;
-
     // On the connection's strand.
     void WaitForRequest();
     void BeginHead();
@@ -90,13 +88,10 @@ private:
     void RunHandler(HttpExchange& exchange, const std::optional<HttpRoutes::Match>& route);
     bool WriteAnswer(const HttpResponse& response, bool headOnly);
     bool WriteFileBody(const HttpResponse::FileBody& file);
+    bool Write(const std::vector<boost::asio::const_buffer>& buffers);
     void Abort();
     size_t Receive(char* buffer, size_t size) override;
     void Continue() override;
-    std::future<Completion> BeginWrite(const char* data, size_t size);
-    // Runs `start(done)` on the strand; the future gets what `done` was called with.
-    template <class Operation>
-    std::future<Completion> Begin(Operation start);
 
     void Arm(std::chrono::steady_clock::duration timeout);
     void Disarm() { m_deadline = 0; }
@@ -105,8 +100,9 @@ private:
     Socket m_socket;
     const std::string m_peer;
     const bool m_admitted;
-    std::atomic<int64_t> m_deadline{0};  // clock ticks; 0 while nothing is awaited from the client
-    std::string m_input;                 // bytes received and not yet parsed
+    std::atomic<int64_t> m_deadline{0};   // clock ticks; 0 while nothing is awaited from the client
+    std::atomic<bool> m_onWorker{false};  // a worker owns the socket
+    std::string m_input;                  // bytes received and not yet parsed
     std::array<char, 8192> m_chunk{};
     std::optional<RequestParser> m_parser;
     size_t m_headBytes = 0;
