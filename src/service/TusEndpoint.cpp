@@ -203,41 +203,48 @@ void TusEndpoint::Patch(HttpExchange& exchange) {
     const auto account = Admit(exchange);
     if (!account)
         return;
-    const HttpRequest& req = exchange.Request();
+    WithHeldUpload(exchange, *account, [&](UploadRow& row) {
+        const HttpRequest& req = exchange.Request();
+        HttpResponse& res = exchange.Response();
+        if (!IsOctetStream(req)) {
+            res.status = 415;
+            return;
+        }
+        const auto offset = ParseSize(req.Header("Upload-Offset"));
+        if (!offset) {
+            res.status = 400;
+            return;
+        }
+        if (*offset != row.offset || (row.Finished() && exchange.Body().Present()))
+            return AnswerOffset(res, row, 409);
+        if (row.Finished())
+            return AnswerOffset(res, row, 204);
+        const int64_t dropAfter = m_faults ? m_faults->TakeDropAfter() : -1;
+        if (AppendBody(exchange, row, dropAfter))
+            AnswerOffset(res, row, 204);
+    });
+}
+
+void TusEndpoint::WithHeldUpload(HttpExchange& exchange, int64_t account,
+                                 const std::function<void(UploadRow&)>& work) {
     HttpResponse& res = exchange.Response();
-    const std::string& id = req.Match(1);
-    auto row = m_context.uploads.Find(id, *account);
-    if (!row) {
+    const std::string& id = exchange.Request().Match(1);
+    if (!m_context.uploads.Find(id, account)) {
         res.status = 404;
         return;
     }
-    const auto lease = m_locks.Acquire(row->id);
+    const auto lease = m_locks.Acquire(id);
     if (!lease) {
         res.status = 423;
         return;
     }
-    // Read again: a request that held the upload meanwhile may have moved its offset or ended it.
-    row = m_context.uploads.Find(id, *account);
+    // Read under the lease: a request that held the upload meanwhile may have moved its offset or ended it.
+    auto row = m_context.uploads.Find(id, account);
     if (!row) {
         res.status = 404;
         return;
     }
-    if (!IsOctetStream(req)) {
-        res.status = 415;
-        return;
-    }
-    const auto offset = ParseSize(req.Header("Upload-Offset"));
-    if (!offset) {
-        res.status = 400;
-        return;
-    }
-    if (*offset != row->offset || (row->Finished() && exchange.Body().Present()))
-        return AnswerOffset(res, *row, 409);
-    if (row->Finished())
-        return AnswerOffset(res, *row, 204);
-    const int64_t dropAfter = m_faults ? m_faults->TakeDropAfter() : -1;
-    if (AppendBody(exchange, *row, dropAfter))
-        AnswerOffset(res, *row, 204);
+    work(*row);
 }
 
 bool TusEndpoint::AppendBody(HttpExchange& exchange, UploadRow& row, int64_t dropAfter) {
@@ -280,30 +287,14 @@ void TusEndpoint::Terminate(HttpExchange& exchange) {
     const auto account = Admit(exchange);
     if (!account)
         return;
-    HttpResponse& res = exchange.Response();
-    const std::string& id = exchange.Request().Match(1);
-    auto row = m_context.uploads.Find(id, *account);
-    if (!row) {
-        res.status = 404;
-        return;
-    }
-    const auto lease = m_locks.Acquire(row->id);
-    if (!lease) {
-        res.status = 423;
-        return;
-    }
-    // Read again: the request that held the upload may have finished it meanwhile.
-    row = m_context.uploads.Find(id, *account);
-    if (!row) {
-        res.status = 404;
-        return;
-    }
-    // A finished upload's file stays in its catalog; only the upload is forgotten.
-    if (row->Finished())
-        m_context.uploads.Remove(row->id);
-    else
-        m_finisher.Discard(row->id);
-    res.status = 204;
+    WithHeldUpload(exchange, *account, [&](UploadRow& row) {
+        // A finished upload's file stays in its catalog; only the upload is forgotten.
+        if (row.Finished())
+            m_context.uploads.Remove(row.id);
+        else
+            m_finisher.Discard(row.id);
+        exchange.Response().status = 204;
+    });
 }
 
 void TusEndpoint::PutThumbnail(HttpExchange& exchange) {
@@ -324,23 +315,20 @@ void TusEndpoint::PutThumbnail(HttpExchange& exchange) {
     if (body.size() < 4 || body.compare(0, 3, "\xFF\xD8\xFF") != 0)
         return ReplyError(res, 400, kErrorRefused);
     // Under the upload's lock: neither a finish nor a second picture for it runs meanwhile.
-    const auto lease = m_locks.Acquire(id);
-    if (!lease) {
-        res.status = 423;
-        return;
-    }
-    switch (m_finisher.AttachThumbnail(id, *account, body)) {
-        case UploadFinisher::Attached::Yes:
-            res.status = 204;
-            return;
-        case UploadFinisher::Attached::NoSpace:
-            return ReplyError(res, 413, kErrorNoSpace);
-        case UploadFinisher::Attached::UploadGone:
-            res.status = 404;
-            return;
-        case UploadFinisher::Attached::Failed:
-            return ReplyError(res, 500, kErrorServerFailure);
-    }
+    WithHeldUpload(exchange, *account, [&](UploadRow&) {
+        switch (m_finisher.AttachThumbnail(id, *account, body)) {
+            case UploadFinisher::Attached::Yes:
+                res.status = 204;
+                return;
+            case UploadFinisher::Attached::NoSpace:
+                return ReplyError(res, 413, kErrorNoSpace);
+            case UploadFinisher::Attached::UploadGone:
+                res.status = 404;
+                return;
+            case UploadFinisher::Attached::Failed:
+                return ReplyError(res, 500, kErrorServerFailure);
+        }
+    });
 }
 
 }  // namespace nimbra::service

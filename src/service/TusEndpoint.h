@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -42,6 +43,9 @@ private:
     void Patch(HttpExchange& exchange);
     void Terminate(HttpExchange& exchange);
     void PutThumbnail(HttpExchange& exchange);
+    // Runs `work` on the request's upload (path capture 1) while holding it, read again under the lease;
+    // answers 404 for an upload of no such id and account, 423 when another request keeps holding it.
+    void WithHeldUpload(HttpExchange& exchange, int64_t account, const std::function<void(UploadRow&)>& work);
 
     // Checks shared by every request: tus version and sign-on. Sets the tus response headers.
     std::optional<int64_t> Admit(HttpExchange& exchange);

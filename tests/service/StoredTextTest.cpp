@@ -1,23 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QXmlStreamReader>
-
 #include "ServiceFixture.h"
+#include "XmlCheck.h"
 #include "service/SqliteDb.h"
 
 namespace nimbra::service::test {
 namespace {
 
 using StoredTextTest = ServiceFixture;
-
-// Parsed by an XML reader that holds to the standard (characters, encoding, structure); the error or "".
-std::string XmlError(const std::string& document) {
-    QXmlStreamReader reader(QByteArray::fromStdString(document));
-    while (!reader.atEnd())
-        reader.readNext();
-    return reader.hasError() ? reader.errorString().toStdString() : std::string();
-}
 
 TEST_F(StoredTextTest, TagsDescriptionsAndContentIdsAreCheckedLikeNames) {
     const std::map<std::string, std::string> refused[] = {

@@ -13,6 +13,7 @@
 
 #include "DiskdProcess.h"
 #include "RawConnection.h"
+#include "XmlCheck.h"
 #include "service/Digest.h"
 
 namespace nimbra::service::test {
@@ -318,14 +319,6 @@ TEST_F(HostileClientTest, AChecksumMismatchIsNamedAsSuch) {
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, 460);
     EXPECT_EQ(answer->reason, "Checksum Mismatch");
-}
-
-// Parsed by a reader that holds to the XML standard: the error, or "".
-std::string XmlError(const std::string& document) {
-    QXmlStreamReader reader(QByteArray::fromStdString(document));
-    while (!reader.atEnd())
-        reader.readNext();
-    return reader.hasError() ? reader.errorString().toStdString() : std::string();
 }
 
 TEST_F(HostileClientTest, EveryListingIsWellFormedXmlAfterHostileTexts) {
