@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "RawConnection.h"
 #include "ServiceFixture.h"
 
 namespace nimbra::service::test {
@@ -267,6 +268,26 @@ TEST_F(RestartAndFaultTest, AnOffsetCutAtRestartDropsTheRunningHashSavedPastIt) 
     auto rest = Patch(location, 120000, sent.substr(120000));
     ASSERT_EQ(rest->status, 204);
     EXPECT_TRUE(Download(rest->get_header_value("X-Nimbra-File-Id")) == sent);
+}
+
+}  // namespace
+}  // namespace nimbra::service::test
+
+namespace nimbra::service::test {
+namespace {
+
+TEST_F(RestartAndFaultTest, StoppingTheServiceEndsARequestWaitingForItsBody) {
+    auto created = CreateUpload(100, {{"filename", "w.bin"}});
+    const std::string location = created->get_header_value("Location");
+    RawConnection waiting(m_service->Port());
+    ASSERT_TRUE(waiting.Send("PATCH " + PathOf(location) + " HTTP/1.1\r\nHost: h\r\nAuthorization: Bearer " +
+                             m_token +
+                             "\r\nContent-Type: application/offset+octet-stream\r\nUpload-Offset: 0\r\n"
+                             "Expect: 100-continue\r\nContent-Length: 100\r\n\r\n"));
+    ASSERT_EQ(waiting.Receive()->status, 100);
+    StartService();  // stops the running one first: it must not wait for the body
+    EXPECT_TRUE(waiting.ClosedByPeer());
+    EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "0");
 }
 
 }  // namespace

@@ -127,6 +127,12 @@ void HttpConnection::ExpireAt(std::chrono::steady_clock::time_point now) {
 }
 
 void HttpConnection::Shut() {
+    if (m_onWorker) {
+        // A descriptor closed under a thread waiting on it would not wake it; the worker closes it.
+        ErrorCode ignored;
+        m_socket.shutdown(Socket::shutdown_both, ignored);
+        return;
+    }
     net::post(m_socket.get_executor(), [self = shared_from_this()] { self->Close(); });
 }
 

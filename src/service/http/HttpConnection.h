@@ -67,8 +67,10 @@ public:
     ~HttpConnection() override;
 
     void Start();
-    // From the server's sweep (network thread): ends the connection when its deadline has passed.
+    // From the server's sweep (on the network thread, the only one): ends the connection when its deadline
+    // has passed.
     void ExpireAt(std::chrono::steady_clock::time_point now);
+    // On the network thread: ends the connection for the server's stop.
     void Shut();
 
 private:
