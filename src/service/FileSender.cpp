@@ -23,13 +23,14 @@ struct ByteSpan {
 
 enum class RangeKind { Whole, Span, Unsatisfiable };
 
-// One range spec of "bytes=": "N-", "N-M" (M >= N) or "-N"; nullopt when it cannot be read.
-std::optional<std::pair<std::optional<int64_t>, std::optional<int64_t>>> ParseSpec(const std::string& spec) {
-    const size_t dash = spec.find('-');
+// One range of "bytes=": "N-", "N-M" (M >= N) or "-N"; nullopt when it cannot be read.
+std::optional<std::pair<std::optional<int64_t>, std::optional<int64_t>>> ParseOneRange(
+    const std::string& range) {
+    const size_t dash = range.find('-');
     if (dash == std::string::npos)
         return std::nullopt;
-    const std::string firstText = TrimBlanks(spec.substr(0, dash));
-    const std::string lastText = TrimBlanks(spec.substr(dash + 1));
+    const std::string firstText = TrimBlanks(range.substr(0, dash));
+    const std::string lastText = TrimBlanks(range.substr(dash + 1));
     const auto first = firstText.empty() ? std::nullopt : ParseSize(firstText);
     const auto last = lastText.empty() ? std::nullopt : ParseSize(lastText);
     if ((!firstText.empty() && !first) || (!lastText.empty() && !last) || (!first && !last) ||
@@ -43,19 +44,19 @@ RangeKind ParseRange(const std::string& header, int64_t size, ByteSpan& span) {
     static const std::string kUnit = "bytes=";
     if (header.compare(0, kUnit.size(), kUnit) != 0)
         return RangeKind::Unsatisfiable;
-    std::vector<std::pair<std::optional<int64_t>, std::optional<int64_t>>> specs;
+    std::vector<std::pair<std::optional<int64_t>, std::optional<int64_t>>> parts;
     const std::string ranges = header.substr(kUnit.size());
     for (size_t start = 0; start <= ranges.size();) {
         const size_t comma = std::min(ranges.find(',', start), ranges.size());
-        const auto spec = ParseSpec(ranges.substr(start, comma - start));
-        if (!spec)
+        const auto part = ParseOneRange(ranges.substr(start, comma - start));
+        if (!part)
             return RangeKind::Unsatisfiable;
-        specs.push_back(*spec);
+        parts.push_back(*part);
         start = comma + 1;
     }
-    if (specs.size() > 1)
+    if (parts.size() > 1)
         return RangeKind::Whole;
-    const auto [first, last] = specs.front();
+    const auto [first, last] = parts.front();
     if (!first) {
         if (*last == 0 || size == 0)
             return RangeKind::Unsatisfiable;
