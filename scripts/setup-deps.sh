@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev libgl-dev
-  libpugixml-dev libcurl4-openssl-dev libcpp-httplib-dev libssl-dev libsqlite3-dev
+  libpugixml-dev libcurl4-openssl-dev libcpp-httplib-dev libssl-dev libsqlite3-dev libboost1.81-dev
   nettle-dev libminizip-dev zlib1g-dev libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth curl

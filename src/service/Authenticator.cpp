@@ -6,9 +6,9 @@
 
 namespace nimbra::service {
 
-std::optional<int64_t> Authenticator::Check(const httplib::Request& req, httplib::Response& res) {
+std::optional<int64_t> Authenticator::Check(const HttpRequest& req, HttpResponse& res) {
     static const std::string kScheme = "Bearer ";
-    const std::string header = req.get_header_value("Authorization");
+    const std::string header = req.Header("Authorization");
     int64_t accountId = 0;
     TokenState state = TokenState::Unknown;
     if (header.compare(0, kScheme.size(), kScheme) == 0)
@@ -23,7 +23,7 @@ std::optional<int64_t> Authenticator::Check(const httplib::Request& req, httplib
             res.status = 401;
             break;
     }
-    res.set_header("WWW-Authenticate", "Bearer");
+    res.SetHeader("WWW-Authenticate", "Bearer");
     return std::nullopt;
 }
 

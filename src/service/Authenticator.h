@@ -1,11 +1,11 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <cstdint>
 #include <optional>
 
 #include "service/AccountStore.h"
+#include "service/http/HttpRequest.h"
+#include "service/http/HttpResponse.h"
 
 namespace nimbra::service {
 
@@ -14,7 +14,7 @@ class Authenticator final {
 public:
     explicit Authenticator(AccountStore& accounts) : m_accounts(accounts) {}
 
-    std::optional<int64_t> Check(const httplib::Request& req, httplib::Response& res);
+    std::optional<int64_t> Check(const HttpRequest& req, HttpResponse& res);
 
 private:
     AccountStore& m_accounts;

@@ -22,16 +22,19 @@ void AppendNode(pugi::xml_node list, const std::string& id, const std::string& p
     node.append_attribute("CurDir") = current ? "1" : "0";
 }
 
+constexpr size_t kMaxRequestBytes = 64 << 10;
+
 // The creation request arrives as form fields, or as the client's own document
 // <data><strPath>NAME</strPath><parent>ID</parent></data>.
-bool ReadCreationRequest(const httplib::Request& req, std::string& parent, std::string& name) {
-    if (req.has_param("name")) {
-        parent = req.get_param_value("parent");
-        name = req.get_param_value("name");
+bool ReadCreationRequest(const HttpRequest& req, const std::string& body, std::string& parent,
+                         std::string& name) {
+    if (req.HasParam("name")) {
+        parent = req.Param("parent");
+        name = req.Param("name");
         return true;
     }
     pugi::xml_document doc;
-    if (!doc.load_buffer(req.body.data(), req.body.size()))
+    if (!doc.load_buffer(body.data(), body.size()))
         return false;
     const pugi::xml_node data = doc.child("data");
     if (!data)
@@ -43,24 +46,25 @@ bool ReadCreationRequest(const httplib::Request& req, std::string& parent, std::
 
 }  // namespace
 
-void CatalogEndpoint::Register(httplib::Server& server) {
-    server.Get("/lumenoApp/catalog",
-               [this](const httplib::Request& req, httplib::Response& res) { Document(req, res); });
-    server.Post("/lumenoApp/catalog/create",
-                [this](const httplib::Request& req, httplib::Response& res) { Create(req, res); });
-    server.Post("/lumenoApp/catalog/current",
-                [this](const httplib::Request& req, httplib::Response& res) { SetCurrent(req, res); });
-    server.Get("/lumenoApp/catalog/([^/]+)/files",
-               [this](const httplib::Request& req, httplib::Response& res) { Files(req, res); });
+void CatalogEndpoint::Register(HttpRoutes& routes) {
+    routes.Add("GET", "/lumenoApp/catalog", [this](HttpExchange& exchange) { Document(exchange); });
+    routes.Add(
+        "POST", "/lumenoApp/catalog/create", [this](HttpExchange& exchange) { Create(exchange); },
+        kMaxRequestBytes);
+    routes.Add(
+        "POST", "/lumenoApp/catalog/current", [this](HttpExchange& exchange) { SetCurrent(exchange); },
+        kMaxRequestBytes);
+    routes.Add("GET", "/lumenoApp/catalog/([^/]+)/files",
+               [this](HttpExchange& exchange) { Files(exchange); });
 }
 
-void CatalogEndpoint::Document(const httplib::Request& req, httplib::Response& res) {
-    const auto account = m_context.auth.Check(req, res);
+void CatalogEndpoint::Document(HttpExchange& exchange) {
+    HttpResponse& res = exchange.Response();
+    const auto account = m_context.auth.Check(exchange.Request(), res);
     if (!account)
         return;
     const int64_t current = m_context.accounts.CurrentCatalog(*account);
-    const int64_t spare = m_context.accounts.Quota(*account) - m_context.catalogs.UsedBytes(*account) -
-                          m_context.uploads.ReservedBytes(*account);
+    const int64_t spare = m_context.space.Spare(*account);
 
     pugi::xml_document doc;
     pugi::xml_node result = AppendResult(doc, 0, true);
@@ -76,12 +80,16 @@ void CatalogEndpoint::Document(const httplib::Request& req, httplib::Response& r
     ReplyXml(res, doc);
 }
 
-void CatalogEndpoint::Create(const httplib::Request& req, httplib::Response& res) {
-    const auto account = m_context.auth.Check(req, res);
+void CatalogEndpoint::Create(HttpExchange& exchange) {
+    HttpResponse& res = exchange.Response();
+    const auto account = m_context.auth.Check(exchange.Request(), res);
     if (!account)
         return;
+    const auto body = ReadFormBody(exchange, kMaxRequestBytes);
+    if (!body)
+        return;
     std::string parentText, name;
-    if (!ReadCreationRequest(req, parentText, name) || !IsAcceptableName(name))
+    if (!ReadCreationRequest(exchange.Request(), *body, parentText, name) || !IsAcceptableName(name))
         return ReplyError(res, 400, kErrorRefused);
     const auto parent = ParseCatalogId(parentText);
     if (!parent || !m_context.catalogs.Exists(*account, *parent))
@@ -93,14 +101,15 @@ void CatalogEndpoint::Create(const httplib::Request& req, httplib::Response& res
     result.append_child("catalogID").text() = FormatCatalogId(id).c_str();
     ReplyXml(res, doc, existed ? 409 : 200);
     if (existed)
-        res.set_header("X-Nimbra-Error", std::to_string(kErrorCatalogExists));
+        res.SetHeader("X-Nimbra-Error", std::to_string(kErrorCatalogExists));
 }
 
-void CatalogEndpoint::SetCurrent(const httplib::Request& req, httplib::Response& res) {
-    const auto account = m_context.auth.Check(req, res);
-    if (!account)
+void CatalogEndpoint::SetCurrent(HttpExchange& exchange) {
+    HttpResponse& res = exchange.Response();
+    const auto account = m_context.auth.Check(exchange.Request(), res);
+    if (!account || !ReadFormBody(exchange, kMaxRequestBytes))
         return;
-    const auto id = ParseCatalogId(req.get_param_value("id"));
+    const auto id = ParseCatalogId(exchange.Request().Param("id"));
     if (!id || !m_context.catalogs.Exists(*account, *id))
         return ReplyError(res, 404, kErrorCatalogMissing);
     m_context.accounts.SetCurrentCatalog(*account, *id);
@@ -109,11 +118,12 @@ void CatalogEndpoint::SetCurrent(const httplib::Request& req, httplib::Response&
     ReplyXml(res, doc);
 }
 
-void CatalogEndpoint::Files(const httplib::Request& req, httplib::Response& res) {
-    const auto account = m_context.auth.Check(req, res);
+void CatalogEndpoint::Files(HttpExchange& exchange) {
+    HttpResponse& res = exchange.Response();
+    const auto account = m_context.auth.Check(exchange.Request(), res);
     if (!account)
         return;
-    const auto id = ParseCatalogId(req.matches[1]);
+    const auto id = ParseCatalogId(exchange.Request().Match(1));
     if (!id || !m_context.catalogs.Exists(*account, *id))
         return ReplyError(res, 404, kErrorCatalogMissing);
     pugi::xml_document doc;

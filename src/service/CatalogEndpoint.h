@@ -1,8 +1,7 @@
 #pragma once
 
-#include <httplib.h>
-
 #include "service/ServiceContext.h"
+#include "service/http/HttpRoutes.h"
 
 namespace nimbra::service {
 
@@ -10,13 +9,13 @@ namespace nimbra::service {
 class CatalogEndpoint final {
 public:
     explicit CatalogEndpoint(ServiceContext& context) : m_context(context) {}
-    void Register(httplib::Server& server);
+    void Register(HttpRoutes& routes);
 
 private:
-    void Document(const httplib::Request& req, httplib::Response& res);
-    void Create(const httplib::Request& req, httplib::Response& res);
-    void SetCurrent(const httplib::Request& req, httplib::Response& res);
-    void Files(const httplib::Request& req, httplib::Response& res);
+    void Document(HttpExchange& exchange);
+    void Create(HttpExchange& exchange);
+    void SetCurrent(HttpExchange& exchange);
+    void Files(HttpExchange& exchange);
 
     ServiceContext& m_context;
 };

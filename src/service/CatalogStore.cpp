@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kFileColumns =
     "id, account_id, catalog_id, name, size, tag, description, app_type, complex_flag, complex_cid, sha1, "
-    "has_thumbnail";
+    "has_thumbnail, thumbnail_bytes";
 
 FileRow ReadFile(const SqliteStatement& stmt) {
     FileRow row;
@@ -24,6 +24,7 @@ FileRow ReadFile(const SqliteStatement& stmt) {
     row.complexCid = stmt.Text(9);
     row.sha1 = stmt.Text(10);
     row.hasThumbnail = stmt.Int(11) != 0;
+    row.thumbnailBytes = stmt.Int(12);
     return row;
 }
 
@@ -77,7 +78,8 @@ int64_t CatalogStore::AddFile(const FileRow& file) {
     auto lock = m_db.Lock();
     auto stmt = m_db.Prepare(
         "INSERT INTO files(account_id, catalog_id, name, size, tag, description, app_type, complex_flag, "
-        "complex_cid, sha1, has_thumbnail, created_at, id) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        "complex_cid, sha1, has_thumbnail, thumbnail_bytes, created_at, id) "
+        "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     stmt.Bind(1, file.accountId)
         .Bind(2, file.catalogId)
         .Bind(3, file.name)
@@ -89,11 +91,12 @@ int64_t CatalogStore::AddFile(const FileRow& file) {
         .Bind(9, file.complexCid)
         .Bind(10, file.sha1)
         .Bind(11, int64_t{file.hasThumbnail})
-        .Bind(12, static_cast<int64_t>(std::time(nullptr)));
+        .Bind(12, file.thumbnailBytes)
+        .Bind(13, static_cast<int64_t>(std::time(nullptr)));
     if (file.id != 0)
-        stmt.Bind(13, file.id);
+        stmt.Bind(14, file.id);
     else
-        stmt.BindNull(13);
+        stmt.BindNull(14);
     stmt.Run();
     return m_db.LastInsertId();
 }
@@ -127,9 +130,21 @@ std::vector<FileRow> CatalogStore::Files(int64_t accountId, int64_t catalogId) {
     return rows;
 }
 
-void CatalogStore::SetFileThumbnail(int64_t fileId) {
+void CatalogStore::SetFileThumbnail(int64_t fileId, int64_t bytes) {
     auto lock = m_db.Lock();
-    m_db.Prepare("UPDATE files SET has_thumbnail = 1 WHERE id = ?").Bind(1, fileId).Run();
+    m_db.Prepare("UPDATE files SET has_thumbnail = 1, thumbnail_bytes = ? WHERE id = ?")
+        .Bind(1, bytes)
+        .Bind(2, fileId)
+        .Run();
+}
+
+std::vector<int64_t> CatalogStore::FilesWithUncountedThumbnails() {
+    auto lock = m_db.Lock();
+    auto stmt = m_db.Prepare("SELECT id FROM files WHERE has_thumbnail = 1 AND thumbnail_bytes = 0");
+    std::vector<int64_t> ids;
+    while (stmt.Step())
+        ids.push_back(stmt.Int(0));
+    return ids;
 }
 
 int64_t CatalogStore::UsedBytes(int64_t accountId) {

@@ -32,6 +32,7 @@ struct FileRow {
     std::string complexCid;
     std::string sha1;
     bool hasThumbnail = false;
+    int64_t thumbnailBytes = 0;
 };
 
 // The catalog tree and the files of each account.
@@ -53,7 +54,10 @@ public:
     int64_t NextFileId();
     std::optional<FileRow> FindFile(int64_t accountId, int64_t fileId);
     std::vector<FileRow> Files(int64_t accountId, int64_t catalogId);
-    void SetFileThumbnail(int64_t fileId);
+    void SetFileThumbnail(int64_t fileId, int64_t bytes);
+    // Files whose thumbnail was stored before thumbnails were counted against the quota.
+    std::vector<int64_t> FilesWithUncountedThumbnails();
+    // Bytes of the account's files and their thumbnails.
     int64_t UsedBytes(int64_t accountId);
 
 private:

@@ -10,28 +10,27 @@
 #include "io/Crc32c.h"
 
 #include "service/Digest.h"
-#include "service/FaultInjector.h"
 #include "service/NameRules.h"
 #include "service/UploadWriter.h"
 
 namespace nimbra::service {
 
-ChunkReceiver::Result ChunkReceiver::Receive(const httplib::Request& req, RequestBody& body, UploadRow& row,
-                                             int64_t dropAfter) {
+ChunkReceiver::Result ChunkReceiver::Receive(HttpExchange& exchange, UploadRow& row, int64_t dropAfter) {
+    const HttpRequest& req = exchange.Request();
+    RequestBody& body = exchange.Body();
     std::optional<ChunkChecksum> checksum;
-    if (req.has_header("Upload-Checksum")) {
-        checksum = ChunkChecksum::Parse(req.get_header_value("Upload-Checksum"));
+    if (req.HasHeader("Upload-Checksum")) {
+        checksum = ChunkChecksum::Parse(req.Header("Upload-Checksum"));
         if (!checksum)
             return Result::BadChecksumHeader;
     }
     // A chunked body may end with its checksum. CRC-32C (what clients send) is computed on the way, anything
     // else is read back from the file before the bytes count. Announced, it covers the body like a header.
     const bool mayHaveTrailer = !checksum && body.Chunked();
-    const bool trailerAnnounced = mayHaveTrailer && body.Announces("upload-checksum");
+    const bool trailerAnnounced = mayHaveTrailer && body.Announces("Upload-Checksum");
     uint32_t runningCrc = 0;
     const int64_t remaining = row.length - row.offset;
-    if (const auto announced = ParseSize(req.get_header_value("Content-Length"));
-        announced && *announced > remaining)
+    if (const auto announced = ParseSize(req.Header("Content-Length")); announced && *announced > remaining)
         return Result::TooLong;
 
     std::optional<FileSha1> hash;
@@ -70,7 +69,7 @@ ChunkReceiver::Result ChunkReceiver::Receive(const httplib::Request& req, Reques
     if (writeFailed || tooLong || ((checksum || trailerAnnounced) && !whole)) {
         writer.Discard();
         if (dropped)
-            FaultInjector::AbortConnection(req);
+            exchange.Abort();
         if (writeFailed)
             return Result::StorageFailed;
         return tooLong ? Result::TooLong : Result::Interrupted;
@@ -96,13 +95,13 @@ ChunkReceiver::Result ChunkReceiver::Receive(const httplib::Request& req, Reques
     if (!whole || row.offset != row.length)
         m_uploads.SaveProgress(row.id, row.offset, row.hashState, row.hashOffset);
     if (dropped)
-        FaultInjector::AbortConnection(req);
+        exchange.Abort();
     return whole ? Result::Stored : Result::Interrupted;
 }
 
 ChunkReceiver::Result ChunkReceiver::VerifyTrailer(const RequestBody& body, bool announced, uint32_t crc32c,
                                                    const UploadRow& row, int64_t received) const {
-    const std::string trailer = body.Trailer("upload-checksum");
+    const std::string trailer = body.Trailer("Upload-Checksum");
     if (trailer.empty() && !announced)
         return Result::Stored;
     auto checksum = ChunkChecksum::Parse(trailer);

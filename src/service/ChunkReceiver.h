@@ -1,12 +1,10 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <cstdint>
 
 #include "service/DataLayout.h"
-#include "service/RequestBody.h"
 #include "service/UploadStore.h"
+#include "service/http/HttpExchange.h"
 
 namespace nimbra::service {
 
@@ -28,7 +26,7 @@ public:
 
     // `dropAfter` >= 0 cuts the connection after that many body bytes (test hook). A body that completes
     // the upload leaves its final offset for the finisher to record.
-    Result Receive(const httplib::Request& req, RequestBody& body, UploadRow& row, int64_t dropAfter);
+    Result Receive(HttpExchange& exchange, UploadRow& row, int64_t dropAfter);
 
 private:
     // Checks an Upload-Checksum trailer (required when announced) against the `received` bytes just written

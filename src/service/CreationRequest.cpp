@@ -19,6 +19,11 @@ bool IsCreationKey(const std::string& text) {
                std::string::npos;
 }
 
+// Bounds of the texts a file carries; a description may span lines (the client edits it in a text box).
+constexpr size_t kMaxTagBytes = 255;
+constexpr size_t kMaxDescriptionBytes = 4096;
+constexpr size_t kMaxContentIdBytes = 255;
+
 std::optional<int64_t> ParseNumber(const std::string& text) {
     if (text.empty())
         return 0;
@@ -27,13 +32,13 @@ std::optional<int64_t> ParseNumber(const std::string& text) {
 
 }  // namespace
 
-std::variant<CreationRequest, Refusal> CreationRequest::Parse(const httplib::Request& req) {
+std::variant<CreationRequest, Refusal> CreationRequest::Parse(const HttpRequest& req) {
     const Refusal refused{400, kErrorRefused};
     // Deferred lengths are not offered: the space is reserved when the upload is created.
-    if (req.has_header("Upload-Defer-Length"))
+    if (req.HasHeader("Upload-Defer-Length"))
         return refused;
-    const auto length = ParseSize(req.get_header_value("Upload-Length"));
-    const std::string rawMetadata = req.get_header_value("Upload-Metadata");
+    const auto length = ParseSize(req.Header("Upload-Length"));
+    const std::string rawMetadata = req.Header("Upload-Metadata");
     const auto metadata = TusMetadata::Parse(rawMetadata);
     if (!length || !metadata || !IsAcceptableName(metadata->Get("filename")))
         return refused;
@@ -45,7 +50,10 @@ std::variant<CreationRequest, Refusal> CreationRequest::Parse(const httplib::Req
     const auto complexFlag = ParseNumber(metadata->Get("complexFlag"));
     if ((!request.newCatalogName.empty() && !IsAcceptableName(request.newCatalogName)) ||
         (!sha1.empty() && !IsHexSha1(sha1)) || !appType || !complexFlag ||
-        !IsCreationKey(metadata->Get("creationKey")))
+        !IsCreationKey(metadata->Get("creationKey")) ||
+        !IsAcceptableText(metadata->Get("tag"), kMaxTagBytes, false) ||
+        !IsAcceptableText(metadata->Get("description"), kMaxDescriptionBytes, true) ||
+        !IsAcceptableText(metadata->Get("complexCid"), kMaxContentIdBytes, false))
         return refused;
     const auto parent = ParseCatalogId(metadata->Get("parentCatalogId"));
     if (!parent)

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <cstdint>
 #include <string>
 #include <variant>
 
 #include "service/UploadStore.h"
+#include "service/http/HttpRequest.h"
 
 namespace nimbra::service {
 
@@ -22,7 +21,7 @@ struct CreationRequest {
     int64_t parentId = 0;
     std::string newCatalogName;
 
-    static std::variant<CreationRequest, Refusal> Parse(const httplib::Request& req);
+    static std::variant<CreationRequest, Refusal> Parse(const HttpRequest& req);
 };
 
 }  // namespace nimbra::service

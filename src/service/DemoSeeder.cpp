@@ -84,6 +84,7 @@ void DemoSeeder::AddFile(int64_t accountId, int64_t catalogId, const std::string
     file.size = static_cast<int64_t>(content.size());
     file.sha1 = hash.HexDigest();
     file.hasThumbnail = withThumbnail;
+    file.thumbnailBytes = withThumbnail ? static_cast<int64_t>(DemoThumbnailJpeg().size()) : 0;
     SqliteTransaction transaction(m_context.db);
     const int64_t id = m_context.catalogs.AddFile(file);
     WriteWholeFile(m_context.layout.FileContent(id), content);

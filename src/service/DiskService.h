@@ -35,6 +35,8 @@ private:
     bool OpenStore();
     // Forgets stale uploads and tokens.
     void Prune();
+    // Thumbnails stored before they counted against the quota are counted from their files.
+    void CountOlderThumbnails();
     void Fail(const std::string& message);
 
     ServiceOptions m_options;

@@ -37,20 +37,20 @@ std::string ContentTypeOf(const std::filesystem::path& path) {
 
 }  // namespace
 
-void DownloadEndpoint::Register(httplib::Server& server) {
-    server.Get("/lumenoApp/file/([0-9]+)",
-               [this](const httplib::Request& req, httplib::Response& res) { File(req, res, false); });
-    server.Get("/lumenoApp/file/([0-9]+)/thumbnail",
-               [this](const httplib::Request& req, httplib::Response& res) { File(req, res, true); });
-    server.Get("/static/(.+)",
-               [this](const httplib::Request& req, httplib::Response& res) { Static(req, res); });
+void DownloadEndpoint::Register(HttpRoutes& routes) {
+    routes.Add("GET", "/lumenoApp/file/([0-9]+)", [this](HttpExchange& exchange) { File(exchange, false); });
+    routes.Add("GET", "/lumenoApp/file/([0-9]+)/thumbnail",
+               [this](HttpExchange& exchange) { File(exchange, true); });
+    routes.Add("GET", "/static/(.+)", [this](HttpExchange& exchange) { Static(exchange); });
 }
 
-void DownloadEndpoint::File(const httplib::Request& req, httplib::Response& res, bool thumbnail) {
+void DownloadEndpoint::File(HttpExchange& exchange, bool thumbnail) {
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
     const auto account = m_context.auth.Check(req, res);
     if (!account)
         return;
-    const auto fileId = ParseSize(req.matches[1]);
+    const auto fileId = ParseSize(req.Match(1));
     const auto file = fileId ? m_context.catalogs.FindFile(*account, *fileId) : std::nullopt;
     if (!file || (thumbnail && !file->hasThumbnail)) {
         res.status = 404;
@@ -63,8 +63,10 @@ void DownloadEndpoint::File(const httplib::Request& req, httplib::Response& res,
         res.status = 500;
 }
 
-void DownloadEndpoint::Static(const httplib::Request& req, httplib::Response& res) {
-    const std::string relative = req.matches[1];
+void DownloadEndpoint::Static(HttpExchange& exchange) {
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
+    const std::string& relative = req.Match(1);
     if (!IsSafeRelativePath(relative) ||
         !SendFile(req, res, m_context.layout.StaticDir() / relative, ContentTypeOf(relative), DropAfter()))
         res.status = 404;

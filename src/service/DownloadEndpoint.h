@@ -1,9 +1,8 @@
 #pragma once
 
-#include <httplib.h>
-
 #include "service/FaultInjector.h"
 #include "service/ServiceContext.h"
+#include "service/http/HttpRoutes.h"
 
 namespace nimbra::service {
 
@@ -12,11 +11,11 @@ class DownloadEndpoint final {
 public:
     // `faults` is null unless the service runs with test hooks.
     DownloadEndpoint(ServiceContext& context, FaultInjector* faults) : m_context(context), m_faults(faults) {}
-    void Register(httplib::Server& server);
+    void Register(HttpRoutes& routes);
 
 private:
-    void File(const httplib::Request& req, httplib::Response& res, bool thumbnail);
-    void Static(const httplib::Request& req, httplib::Response& res);
+    void File(HttpExchange& exchange, bool thumbnail);
+    void Static(HttpExchange& exchange);
 
     int64_t DropAfter() { return m_faults ? m_faults->TakeDropAfter() : -1; }
 

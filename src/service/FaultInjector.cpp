@@ -1,11 +1,8 @@
 #include "service/FaultInjector.h"
 
-#include <sys/socket.h>
-
 #include <chrono>
 #include <thread>
 
-#include "service/ConnectionSocket.h"
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
 
@@ -13,11 +10,13 @@ namespace nimbra::service {
 
 namespace {
 
-int IntParam(const httplib::Request& req, const char* name, int fallback) {
-    if (!req.has_param(name))
+constexpr size_t kMaxFormBytes = 16 << 10;
+
+int IntParam(const HttpRequest& req, const char* name, int fallback) {
+    if (!req.HasParam(name))
         return fallback;
     try {
-        return std::stoi(req.get_param_value(name));
+        return std::stoi(req.Param(name));
     } catch (const std::exception&) {
         return fallback;
     }
@@ -25,53 +24,68 @@ int IntParam(const httplib::Request& req, const char* name, int fallback) {
 
 }  // namespace
 
-void FaultInjector::Register(httplib::Server& server, AccountStore& accounts) {
-    server.Post("/__test/fault", [this](const httplib::Request& req, httplib::Response& res) {
-        Configure(req);
-        res.status = 204;
+void FaultInjector::Register(HttpRoutes& routes, AccountStore& accounts, ClockMover moveClock) {
+    routes.Add("POST", "/__test/fault", [this](HttpExchange& exchange) {
+        if (!ReadFormBody(exchange, kMaxFormBytes))
+            return;
+        Configure(exchange.Request());
+        exchange.Response().status = 204;
     });
-    server.Post("/__test/expire-tokens", [&accounts](const httplib::Request&, httplib::Response& res) {
+    routes.Add("POST", "/__test/expire-tokens", [&accounts](HttpExchange& exchange) {
         accounts.ExpireAllTokens();
-        res.status = 204;
+        exchange.Response().status = 204;
+    });
+    routes.Add("POST", "/__test/clock", [moveClock = std::move(moveClock)](HttpExchange& exchange) {
+        if (!ReadFormBody(exchange, kMaxFormBytes))
+            return;
+        const auto ms = ParseSize(exchange.Request().Param("advanceMs"));
+        if (!ms) {
+            exchange.Response().status = 400;
+            return;
+        }
+        moveClock(std::chrono::milliseconds(*ms));
+        exchange.Response().status = 204;
     });
 }
 
-void FaultInjector::Configure(const httplib::Request& req) {
+void FaultInjector::Configure(const HttpRequest& req) {
     std::lock_guard lock(m_mutex);
-    if (req.has_param("clear")) {
+    if (req.HasParam("clear")) {
         m_dropAfterBytes = -1;
         m_errorCount = 0;
         m_hangCount = 0;
     }
-    if (req.has_param("dropAfterBytes"))
-        m_dropAfterBytes = ParseSize(req.get_param_value("dropAfterBytes")).value_or(-1);
-    if (req.has_param("errorStatus")) {
-        m_errorPrefix = req.get_param_value("pathPrefix");
+    if (req.HasParam("dropAfterBytes"))
+        m_dropAfterBytes = ParseSize(req.Param("dropAfterBytes")).value_or(-1);
+    if (req.HasParam("errorStatus")) {
+        m_errorPrefix = req.Param("pathPrefix");
         m_errorStatus = IntParam(req, "errorStatus", 500);
         m_errorCode = IntParam(req, "errorCode", 0);
         m_errorCount = IntParam(req, "count", 1);
     }
-    if (req.has_param("hangMs")) {
-        m_hangPrefix = req.get_param_value("pathPrefix");
+    if (req.HasParam("hangMs")) {
+        m_hangPrefix = req.Param("pathPrefix");
         m_hangMs = IntParam(req, "hangMs", 0);
         m_hangCount = IntParam(req, "count", 1);
     }
 }
 
-bool FaultInjector::Intercept(const httplib::Request& req, httplib::Response& res) {
-    if (req.path.rfind("/__test/", 0) == 0)
+bool FaultInjector::Intercept(HttpExchange& exchange) {
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
+    if (req.Path().rfind("/__test/", 0) == 0)
         return false;
     int64_t hangMs = 0;
     int status = 0;
     int code = 0;
     {
         std::lock_guard lock(m_mutex);
-        if (m_hangCount != 0 && req.path.rfind(m_hangPrefix, 0) == 0) {
+        if (m_hangCount != 0 && req.Path().rfind(m_hangPrefix, 0) == 0) {
             hangMs = m_hangMs;
             if (m_hangCount > 0)
                 --m_hangCount;
         }
-        if (m_errorCount != 0 && req.path.rfind(m_errorPrefix, 0) == 0) {
+        if (m_errorCount != 0 && req.Path().rfind(m_errorPrefix, 0) == 0) {
             status = m_errorStatus;
             code = m_errorCode;
             if (m_errorCount > 0)
@@ -87,7 +101,7 @@ bool FaultInjector::Intercept(const httplib::Request& req, httplib::Response& re
     else
         res.status = status;
     // The body of the refused request is never read: the connection cannot be reused.
-    res.set_header("Connection", "close");
+    res.CloseConnection();
     return true;
 }
 
@@ -96,11 +110,6 @@ int64_t FaultInjector::TakeDropAfter() {
     const int64_t bytes = m_dropAfterBytes;
     m_dropAfterBytes = -1;
     return bytes;
-}
-
-void FaultInjector::AbortConnection(const httplib::Request& req) {
-    if (const int fd = ConnectionSocket::Of(req); fd >= 0)
-        shutdown(fd, SHUT_RDWR);
 }
 
 }  // namespace nimbra::service

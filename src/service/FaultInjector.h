@@ -1,29 +1,31 @@
 #pragma once
 
-#include <httplib.h>
-
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
 #include "service/AccountStore.h"
+#include "service/http/HttpRoutes.h"
 
 namespace nimbra::service {
 
-// Faults a test asks for through POST /__test/fault (only when the service runs with test hooks).
+// Faults a test asks for through POST /__test/fault, and the other test hooks (only when the service runs
+// with them): tokens made expired, the service's clock moved on.
 class FaultInjector final {
 public:
-    void Register(httplib::Server& server, AccountStore& accounts);
+    using ClockMover = std::function<void(std::chrono::milliseconds)>;
+
+    void Register(HttpRoutes& routes, AccountStore& accounts, ClockMover moveClock);
 
     // Runs before routing: hangs and injected error answers. True when the request was answered.
-    bool Intercept(const httplib::Request& req, httplib::Response& res);
+    bool Intercept(HttpExchange& exchange);
     // Body bytes after which the next PATCH or file download loses its connection; -1 when none is armed.
     int64_t TakeDropAfter();
-    // Cuts the TCP connection the request came on, without an answer.
-    static void AbortConnection(const httplib::Request& req);
 
 private:
-    void Configure(const httplib::Request& req);
+    void Configure(const HttpRequest& req);
 
     std::mutex m_mutex;
     int64_t m_dropAfterBytes = -1;

@@ -4,9 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "service/NameRules.h"
@@ -15,17 +16,6 @@ namespace nimbra::service {
 
 namespace {
 
-constexpr size_t kChunkBytes = 1 << 20;
-
-struct OpenFile {
-    int fd = -1;
-    std::vector<char> buffer;
-    ~OpenFile() {
-        if (fd >= 0)
-            close(fd);
-    }
-};
-
 struct ByteSpan {
     int64_t first = 0;
     int64_t length = 0;
@@ -33,21 +23,42 @@ struct ByteSpan {
 
 enum class RangeKind { Whole, Span, Unsatisfiable };
 
-// "bytes=N-", "bytes=N-M" or "bytes=-N" against a file of `size` bytes.
+// One range of "bytes=": "N-", "N-M" (M >= N) or "-N"; nullopt when it cannot be read.
+std::optional<std::pair<std::optional<int64_t>, std::optional<int64_t>>> ParseOneRange(
+    const std::string& range) {
+    const size_t dash = range.find('-');
+    if (dash == std::string::npos)
+        return std::nullopt;
+    const std::string firstText = TrimBlanks(range.substr(0, dash));
+    const std::string lastText = TrimBlanks(range.substr(dash + 1));
+    const auto first = firstText.empty() ? std::nullopt : ParseSize(firstText);
+    const auto last = lastText.empty() ? std::nullopt : ParseSize(lastText);
+    if ((!firstText.empty() && !first) || (!lastText.empty() && !last) || (!first && !last) ||
+        (first && last && *last < *first))
+        return std::nullopt;
+    return std::make_pair(first, last);
+}
+
+// A Range header against a file of `size` bytes.
 RangeKind ParseRange(const std::string& header, int64_t size, ByteSpan& span) {
     static const std::string kUnit = "bytes=";
     if (header.compare(0, kUnit.size(), kUnit) != 0)
-        return RangeKind::Whole;
+        return RangeKind::Unsatisfiable;
+    std::vector<std::pair<std::optional<int64_t>, std::optional<int64_t>>> parts;
     const std::string ranges = header.substr(kUnit.size());
-    if (ranges.find(',') != std::string::npos)
+    for (size_t start = 0; start <= ranges.size();) {
+        const size_t comma = std::min(ranges.find(',', start), ranges.size());
+        const auto part = ParseOneRange(ranges.substr(start, comma - start));
+        if (!part)
+            return RangeKind::Unsatisfiable;
+        parts.push_back(*part);
+        start = comma + 1;
+    }
+    if (parts.size() > 1)
         return RangeKind::Whole;
-    const size_t dash = ranges.find('-');
-    if (dash == std::string::npos)
-        return RangeKind::Whole;
-    const auto first = ParseSize(ranges.substr(0, dash));
-    const auto last = ParseSize(ranges.substr(dash + 1));
+    const auto [first, last] = parts.front();
     if (!first) {
-        if (!last || *last == 0 || size == 0)
+        if (*last == 0 || size == 0)
             return RangeKind::Unsatisfiable;
         span.length = std::min(*last, size);
         span.first = size - span.length;
@@ -55,8 +66,6 @@ RangeKind ParseRange(const std::string& header, int64_t size, ByteSpan& span) {
     }
     if (*first >= size)
         return RangeKind::Unsatisfiable;
-    if (dash + 1 < ranges.size() && (!last || *last < *first))
-        return RangeKind::Whole;
     const int64_t end = last ? std::min(*last, size - 1) : size - 1;
     span.first = *first;
     span.length = end - *first + 1;
@@ -75,61 +84,41 @@ std::string EntityTag(const struct stat& info) {
 
 }  // namespace
 
-bool SendFile(const httplib::Request& req, httplib::Response& res, const std::filesystem::path& path,
+bool SendFile(const HttpRequest& req, HttpResponse& res, const std::filesystem::path& path,
               const std::string& contentType, int64_t dropAfter) {
-    auto file = std::make_shared<OpenFile>();
-    file->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
-    if (file->fd < 0 || fstat(file->fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0)
+            close(fd);
         return false;
+    }
     const int64_t size = info.st_size;
 
     const std::string tag = EntityTag(info);
-    res.set_header("ETag", tag);
+    res.SetHeader("ETag", tag);
+    res.SetHeader("Accept-Ranges", "bytes");
     // A range of another version than the client holds would splice two files: send this one whole.
-    const bool sameVersion = !req.has_header("If-Range") || req.get_header_value("If-Range") == tag;
+    const bool sameVersion = !req.HasHeader("If-Range") || req.Header("If-Range") == tag;
     ByteSpan span{0, size};
-    const RangeKind kind = req.has_header("Range") && sameVersion
-                               ? ParseRange(req.get_header_value("Range"), size, span)
-                               : RangeKind::Whole;
-    // The HTTP library would apply the ranges a second time, and gets ends past the file wrong: the
-    // range is handled here in full. The request object itself is not const inside the library.
-    const_cast<httplib::Request&>(req).ranges.clear();
-    res.set_header("Accept-Ranges", "bytes");
+    const RangeKind kind = req.HasHeader("Range") && sameVersion ? ParseRange(req.Header("Range"), size, span)
+                                                                 : RangeKind::Whole;
     if (kind == RangeKind::Unsatisfiable) {
+        close(fd);
         res.status = 416;
-        res.set_header("Content-Range", "bytes */" + std::to_string(size));
+        res.SetHeader("Content-Range", "bytes */" + std::to_string(size));
         return true;
     }
     if (kind == RangeKind::Span) {
         res.status = 206;
-        res.set_header("Content-Range", "bytes " + std::to_string(span.first) + "-" +
-                                            std::to_string(span.first + span.length - 1) + "/" +
-                                            std::to_string(size));
+        res.SetHeader("Content-Range", "bytes " + std::to_string(span.first) + "-" +
+                                           std::to_string(span.first + span.length - 1) + "/" +
+                                           std::to_string(size));
     } else {
         span = {0, size};
     }
-    posix_fadvise(file->fd, span.first, span.length, POSIX_FADV_SEQUENTIAL);
-    const int64_t base = span.first;
-    res.set_content_provider(
-        static_cast<size_t>(span.length), contentType,
-        [file, base, dropAfter](size_t offset, size_t length, httplib::DataSink& sink) {
-            if (file->buffer.empty())
-                file->buffer.resize(kChunkBytes);
-            size_t want = std::min(length, kChunkBytes);
-            if (dropAfter >= 0) {
-                if (static_cast<int64_t>(offset) >= dropAfter)
-                    return false;
-                want = std::min(want, static_cast<size_t>(dropAfter - static_cast<int64_t>(offset)));
-            }
-            const ssize_t got = pread(file->fd, file->buffer.data(), want,
-                                      static_cast<off_t>(base + static_cast<int64_t>(offset)));
-            // A file that shrank under us must end the answer rather than send fewer bytes than announced.
-            if (got <= 0)
-                return false;
-            return sink.write(file->buffer.data(), static_cast<size_t>(got));
-        },
-        [file](bool) {});
+    posix_fadvise(fd, span.first, span.length, POSIX_FADV_SEQUENTIAL);
+    res.SetFile(fd, span.first, span.length, contentType, dropAfter);
     return true;
 }
 

@@ -3,20 +3,24 @@
 #include <sstream>
 #include <string>
 
+#include "service/NameRules.h"
+
 namespace nimbra::service {
 
-void ReplyError(httplib::Response& res, int status, int code) {
+void ReplyError(HttpResponse& res, int status, int code) {
     pugi::xml_document doc;
     AppendResult(doc, code, false);
     ReplyXml(res, doc, status);
-    res.set_header("X-Nimbra-Error", std::to_string(code));
+    res.SetHeader("X-Nimbra-Error", std::to_string(code));
 }
 
-void ReplyXml(httplib::Response& res, const pugi::xml_document& doc, int status) {
+void ReplyXml(HttpResponse& res, const pugi::xml_document& doc, int status) {
     std::ostringstream out;
-    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_skip_control_chars,
+             pugi::encoding_utf8);
     res.status = status;
-    res.set_content(out.str(), "application/xml; charset=utf-8");
+    // Stored texts may predate the checks on them: the document stays well-formed for every client.
+    res.SetContent(XmlSafeText(out.str()), "application/xml; charset=utf-8");
 }
 
 pugi::xml_node AppendResult(pugi::xml_document& doc, int code, bool wrapInRoot) {
@@ -26,11 +30,10 @@ pugi::xml_node AppendResult(pugi::xml_document& doc, int code, bool wrapInRoot) 
     return result;
 }
 
-std::optional<std::string> ReadBoundedBody(const httplib::ContentReader& reader, size_t limit,
-                                           httplib::Response& res) {
+std::optional<std::string> ReadBoundedBody(HttpExchange& exchange, size_t limit) {
     std::string body;
     bool tooLarge = false;
-    const bool complete = reader([&](const char* data, size_t size) {
+    const auto end = exchange.Body().Read([&](const char* data, size_t size) {
         if (body.size() + size > limit) {
             tooLarge = true;
             return false;
@@ -38,15 +41,22 @@ std::optional<std::string> ReadBoundedBody(const httplib::ContentReader& reader,
         body.append(data, size);
         return true;
     });
-    if (tooLarge) {
-        ReplyError(res, 413, kErrorRefused);
-        res.set_header("Connection", "close");
+    if (tooLarge || end == RequestBody::End::TooLarge) {
+        ReplyError(exchange.Response(), 413, kErrorRefused);
+        exchange.Response().CloseConnection();
         return std::nullopt;
     }
-    if (!complete) {
-        ReplyError(res, 400, kErrorServerFailure);
+    if (end != RequestBody::End::Complete) {
+        ReplyError(exchange.Response(), 400, kErrorServerFailure);
         return std::nullopt;
     }
+    return body;
+}
+
+std::optional<std::string> ReadFormBody(HttpExchange& exchange, size_t limit) {
+    auto body = ReadBoundedBody(exchange, limit);
+    if (body && exchange.Request().HasFormBody())
+        exchange.Request().AddForm(*body);
     return body;
 }
 

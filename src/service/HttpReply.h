@@ -1,11 +1,11 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <optional>
 #include <string>
 
 #include <pugixml.hpp>
+
+#include "service/http/HttpExchange.h"
 
 namespace nimbra::service {
 
@@ -21,13 +21,14 @@ enum ErrorCode : int {
 };
 
 // A failure: the status, X-Nimbra-Error and a <result resultCode="CODE"/> body.
-void ReplyError(httplib::Response& res, int status, int code);
-// An XML document in UTF-8, without declaration.
-void ReplyXml(httplib::Response& res, const pugi::xml_document& doc, int status = 200);
+void ReplyError(HttpResponse& res, int status, int code);
+// An XML document in UTF-8, without declaration, well-formed whatever bytes its texts hold.
+void ReplyXml(HttpResponse& res, const pugi::xml_document& doc, int status = 200);
 // Reads a whole request body of at most limit bytes. On failure it has answered already (413 when too
 // large, with the connection closed; 400 when the body broke off) and returns nothing.
-std::optional<std::string> ReadBoundedBody(const httplib::ContentReader& reader, size_t limit,
-                                           httplib::Response& res);
+std::optional<std::string> ReadBoundedBody(HttpExchange& exchange, size_t limit);
+// Reads a small body; a form body's fields join the request's (HttpRequest::Param).
+std::optional<std::string> ReadFormBody(HttpExchange& exchange, size_t limit);
 // `<root><result resultCode="CODE">`: the shape the client's cursor walks; returns the result element.
 pugi::xml_node AppendResult(pugi::xml_document& doc, int code, bool wrapInRoot);
 

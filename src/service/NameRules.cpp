@@ -3,37 +3,53 @@
 #include <charconv>
 
 #include "service/CatalogStore.h"
+#include "service/http/HttpHeaders.h"
 
 namespace nimbra::service {
 
 namespace {
 
-bool IsValidUtf8(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t extra = 0;
-        if (lead < 0x80)
-            extra = 0;
-        else if (lead >= 0xC2 && lead <= 0xDF)
-            extra = 1;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            extra = 2;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            extra = 3;
-        else
+// The code point of the valid UTF-8 sequence at `at` and its length; length 0 when it is not valid.
+std::pair<char32_t, size_t> DecodeUtf8(std::string_view text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    size_t extra = 0;
+    char32_t point = lead;
+    if (lead < 0x80)
+        return {point, 1};
+    if (lead >= 0xC2 && lead <= 0xDF)
+        extra = 1, point = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        extra = 2, point = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        extra = 3, point = lead & 0x07;
+    else
+        return {0, 0};
+    if (at + extra >= text.size())
+        return {0, 0};
+    for (size_t k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80)
+            return {0, 0};
+        point = (point << 6) | (next & 0x3F);
+    }
+    // Overlong three/four-byte forms, surrogates and code points past U+10FFFF.
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+        return {0, 0};
+    return {point, extra + 1};
+}
+
+bool IsControl(char32_t point) {
+    return point < 0x20 || point == 0x7F;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = DecodeUtf8(text, i).second;
+        if (length == 0)
             return false;
-        if (i + extra >= text.size() && extra > 0)
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        // Overlong three/four-byte forms, surrogates and code points past U+10FFFF.
-        const auto second = extra ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-            return false;
-        i += extra + 1;
+        i += length;
     }
     return true;
 }
@@ -51,12 +67,40 @@ std::string FormatCatalogId(int64_t catalogId) {
 }
 
 bool IsAcceptableName(const std::string& name) {
-    if (name.empty() || name.size() > 255 || name == "." || name == "..")
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos)
         return false;
-    for (char c : name)
-        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+    return IsAcceptableText(name, 255, false);
+}
+
+bool IsAcceptableText(const std::string& text, size_t maxBytes, bool lineBreaks) {
+    if (text.size() > maxBytes || !IsValidUtf8(text))
+        return false;
+    for (const char c : text) {
+        const bool lineBreak = c == '\n' || c == '\r' || c == '\t';
+        if (IsControl(static_cast<unsigned char>(c)) && !(lineBreaks && lineBreak))
             return false;
-    return IsValidUtf8(name);
+    }
+    return true;
+}
+
+std::string XmlSafeText(std::string_view text) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string safe;
+    safe.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto [point, length] = DecodeUtf8(text, i);
+        if (length == 0) {
+            safe += kReplacement;
+            ++i;
+            continue;
+        }
+        const bool allowed = point >= 0x20 ? point != 0xFFFE && point != 0xFFFF
+                                           : point == '\t' || point == '\n' || point == '\r';
+        if (allowed)
+            safe.append(text.substr(i, length));
+        i += length;
+    }
+    return safe;
 }
 
 std::optional<int64_t> ParseSize(const std::string& text) {
@@ -71,10 +115,7 @@ std::optional<int64_t> ParseSize(const std::string& text) {
 }
 
 std::string TrimBlanks(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    return std::string(TrimmedBlanks(text));
 }
 
 }  // namespace nimbra::service

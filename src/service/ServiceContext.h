@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "service/AccountSpace.h"
 #include "service/AccountStore.h"
 #include "service/Authenticator.h"
 #include "service/CatalogStore.h"
@@ -23,6 +24,7 @@ struct ServiceContext {
           catalogs(db),
           uploads(db),
           settings(db),
+          space(accounts, catalogs, uploads, settings),
           auth(accounts) {}
 
     const ServiceOptions& options;
@@ -32,6 +34,7 @@ struct ServiceContext {
     CatalogStore catalogs;
     UploadStore uploads;
     SettingsStore settings;
+    AccountSpace space;
     Authenticator auth;
     std::string baseUrl;  // "http://127.0.0.1:PORT", known once bound
 };

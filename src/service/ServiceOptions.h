@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "service/http/HttpLimits.h"
+
 namespace nimbra::service {
 
 struct ServiceOptions {
@@ -19,6 +21,9 @@ struct ServiceOptions {
     // Uploads left alone (or finished) and tokens expired this long ago are forgotten.
     int64_t staleAfterSeconds = 7 * 86400;
     int64_t housekeepingIntervalSeconds = 3600;
+    // How long a request for an upload waits for another request that holds it, before answering 423.
+    int64_t uploadLockPatienceMs = 3000;
+    HttpLimits http;
 };
 
 }  // namespace nimbra::service

@@ -5,22 +5,39 @@
 
 namespace nimbra::service {
 
-void SessionEndpoint::Register(httplib::Server& server) {
-    server.Post("/lumenoApp/login",
-                [this](const httplib::Request& req, httplib::Response& res) { Login(req, res); });
+namespace {
+
+constexpr size_t kMaxFormBytes = 16 << 10;
+
+}  // namespace
+
+void SessionEndpoint::Register(HttpRoutes& routes) {
+    routes.Add(
+        "POST", "/lumenoApp/login", [this](HttpExchange& exchange) { Login(exchange); }, kMaxFormBytes);
 }
 
-void SessionEndpoint::Login(const httplib::Request& req, httplib::Response& res) {
-    const std::string account = req.get_param_value("account");
-    const auto accountId = m_context.accounts.Verify(account, req.get_param_value("password"));
-    if (!accountId) {
-        // Same document shape as a success, so that a client's cursor finds the code where it looks.
+void SessionEndpoint::Login(HttpExchange& exchange) {
+    if (!ReadFormBody(exchange, kMaxFormBytes))
+        return;
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
+    const std::string account = req.Param("account");
+    // Same document shape as a success, so that a client's cursor finds the code where it looks.
+    auto refuse = [&](int status) {
         pugi::xml_document doc;
         AppendResult(doc, kErrorBadLogin, true);
-        ReplyXml(res, doc, 403);
-        res.set_header("X-Nimbra-Error", std::to_string(kErrorBadLogin));
+        ReplyXml(res, doc, status);
+        res.SetHeader("X-Nimbra-Error", std::to_string(kErrorBadLogin));
+    };
+    if (const auto wait = m_throttle.Attempt(account, req.Peer()); wait.count() > 0) {
+        refuse(429);
+        res.SetHeader("Retry-After", std::to_string(wait.count()));
         return;
     }
+    const auto accountId = m_context.accounts.Verify(account, req.Param("password"));
+    if (!accountId)
+        return refuse(403);
+    m_throttle.Succeeded(account, req.Peer());
     const std::string token = m_context.accounts.IssueToken(*accountId, m_context.options.tokenTtlSeconds);
     pugi::xml_document doc;
     pugi::xml_node result = AppendResult(doc, 0, true);

@@ -1,6 +1,7 @@
 #include "service/SettingsEndpoint.h"
 
 #include "service/HttpReply.h"
+#include "service/SqliteDb.h"
 
 namespace nimbra::service {
 
@@ -11,36 +12,43 @@ constexpr const char* kNamePattern = "/lumenoApp/settings/([A-Za-z0-9_.-]{1,64})
 
 }  // namespace
 
-void SettingsEndpoint::Register(httplib::Server& server) {
-    server.Put(kNamePattern, [this](const httplib::Request& req, httplib::Response& res,
-                                    const httplib::ContentReader& reader) { Put(req, res, reader); });
-    server.Get(kNamePattern, [this](const httplib::Request& req, httplib::Response& res) { Get(req, res); });
+void SettingsEndpoint::Register(HttpRoutes& routes) {
+    routes.Add(
+        "PUT", kNamePattern, [this](HttpExchange& exchange) { Put(exchange); }, kMaxValueBytes);
+    routes.Add("GET", kNamePattern, [this](HttpExchange& exchange) { Get(exchange); });
 }
 
-void SettingsEndpoint::Put(const httplib::Request& req, httplib::Response& res,
-                           const httplib::ContentReader& reader) {
-    const auto account = m_context.auth.Check(req, res);
-    if (!account) {
-        res.set_header("Connection", "close");
-        return;
-    }
-    const auto value = ReadBoundedBody(reader, kMaxValueBytes, res);
-    if (!value)
-        return;
-    m_context.settings.Put(*account, req.matches[1], *value);
-    res.status = 204;
-}
-
-void SettingsEndpoint::Get(const httplib::Request& req, httplib::Response& res) {
-    const auto account = m_context.auth.Check(req, res);
+void SettingsEndpoint::Put(HttpExchange& exchange) {
+    const auto account = m_context.auth.Check(exchange.Request(), exchange.Response());
     if (!account)
         return;
-    const auto value = m_context.settings.Get(*account, req.matches[1]);
+    const auto value = ReadBoundedBody(exchange, kMaxValueBytes);
+    if (!value)
+        return;
+    const std::string& name = exchange.Request().Match(1);
+    SqliteTransaction transaction(m_context.db);
+    // A value counts against the quota with its name; one it replaces gives its bytes back.
+    const auto old = m_context.settings.Get(*account, name);
+    const auto before = static_cast<int64_t>(old ? name.size() + old->size() : 0);
+    const int64_t added = static_cast<int64_t>(name.size() + value->size()) - before;
+    if (added > 0 && added > m_context.space.Spare(*account))
+        return ReplyError(exchange.Response(), 413, kErrorNoSpace);
+    m_context.settings.Put(*account, name, *value);
+    transaction.Commit();
+    exchange.Response().status = 204;
+}
+
+void SettingsEndpoint::Get(HttpExchange& exchange) {
+    HttpResponse& res = exchange.Response();
+    const auto account = m_context.auth.Check(exchange.Request(), res);
+    if (!account)
+        return;
+    const auto value = m_context.settings.Get(*account, exchange.Request().Match(1));
     if (!value) {
         res.status = 404;
         return;
     }
-    res.set_content(*value, "application/octet-stream");
+    res.SetContent(*value, "application/octet-stream");
 }
 
 }  // namespace nimbra::service

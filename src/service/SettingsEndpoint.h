@@ -1,8 +1,7 @@
 #pragma once
 
-#include <httplib.h>
-
 #include "service/ServiceContext.h"
+#include "service/http/HttpRoutes.h"
 
 namespace nimbra::service {
 
@@ -10,11 +9,11 @@ namespace nimbra::service {
 class SettingsEndpoint final {
 public:
     explicit SettingsEndpoint(ServiceContext& context) : m_context(context) {}
-    void Register(httplib::Server& server);
+    void Register(HttpRoutes& routes);
 
 private:
-    void Put(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
-    void Get(const httplib::Request& req, httplib::Response& res);
+    void Put(HttpExchange& exchange);
+    void Get(HttpExchange& exchange);
 
     ServiceContext& m_context;
 };

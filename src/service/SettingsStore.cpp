@@ -20,4 +20,14 @@ std::optional<std::string> SettingsStore::Get(int64_t accountId, const std::stri
     return stmt.Blob(0);
 }
 
+int64_t SettingsStore::StoredBytes(int64_t accountId) {
+    auto lock = m_db.Lock();
+    auto stmt = m_db.Prepare(
+        "SELECT COALESCE(SUM(length(CAST(name AS BLOB)) + length(value)), 0) FROM settings WHERE account_id "
+        "= ?");
+    stmt.Bind(1, accountId);
+    stmt.Step();
+    return stmt.Int(0);
+}
+
 }  // namespace nimbra::service

@@ -15,6 +15,8 @@ public:
 
     void Put(int64_t accountId, const std::string& name, const std::string& value);
     std::optional<std::string> Get(int64_t accountId, const std::string& name);
+    // Bytes the account's settings take (names and values): they count against its quota.
+    int64_t StoredBytes(int64_t accountId);
 
 private:
     SqliteDb& m_db;

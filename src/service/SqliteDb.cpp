@@ -61,7 +61,29 @@ CREATE TRIGGER files_used_update AFTER UPDATE OF size, account_id ON files BEGIN
   UPDATE accounts SET used_bytes = used_bytes + NEW.size WHERE id = NEW.account_id; END;
 )SQL";
 
-constexpr int kCurrentVersion = 3;
+// Version 4: thumbnails count against the quota (their bytes kept with files and uploads, the used bytes of
+// an account including those of its files' thumbnails), and a creation key names at most one upload.
+constexpr const char* kVersion4 = R"SQL(
+DROP TRIGGER IF EXISTS files_used_insert;
+DROP TRIGGER IF EXISTS files_used_delete;
+DROP TRIGGER IF EXISTS files_used_update;
+UPDATE accounts SET used_bytes =
+  (SELECT COALESCE(SUM(size + thumbnail_bytes), 0) FROM files WHERE account_id = accounts.id);
+CREATE TRIGGER files_used_insert AFTER INSERT ON files BEGIN
+  UPDATE accounts SET used_bytes = used_bytes + NEW.size + NEW.thumbnail_bytes WHERE id = NEW.account_id; END;
+CREATE TRIGGER files_used_delete AFTER DELETE ON files BEGIN
+  UPDATE accounts SET used_bytes = used_bytes - OLD.size - OLD.thumbnail_bytes WHERE id = OLD.account_id; END;
+CREATE TRIGGER files_used_update AFTER UPDATE OF size, thumbnail_bytes, account_id ON files BEGIN
+  UPDATE accounts SET used_bytes = used_bytes - OLD.size - OLD.thumbnail_bytes WHERE id = OLD.account_id;
+  UPDATE accounts SET used_bytes = used_bytes + NEW.size + NEW.thumbnail_bytes WHERE id = NEW.account_id; END;
+UPDATE uploads SET creation_key = '' WHERE creation_key != '' AND rowid NOT IN
+  (SELECT MAX(rowid) FROM uploads WHERE creation_key != '' GROUP BY account_id, creation_key);
+DROP INDEX IF EXISTS uploads_by_creation_key;
+CREATE UNIQUE INDEX IF NOT EXISTS uploads_by_unique_creation_key ON uploads(account_id, creation_key)
+  WHERE creation_key != '';
+)SQL";
+
+constexpr int kCurrentVersion = 4;
 
 }  // namespace
 
@@ -192,6 +214,14 @@ void SqliteDb::Exec(const char* sql) {
     }
 }
 
+bool SqliteDb::HasColumn(const std::string& table, const std::string& column) {
+    auto info = Prepare(("PRAGMA table_info(" + table + ")").c_str());
+    while (info.Step())
+        if (info.Text(1) == column)
+            return true;
+    return false;
+}
+
 void SqliteDb::CreateSchema() {
     const int64_t found = [this] {
         // Finished before the upgrade: a statement still open would lock the tables it drops.
@@ -206,6 +236,15 @@ void SqliteDb::CreateSchema() {
         Exec(kVersion2);
     if (found < 3)
         Exec(kVersion3);
+    if (found < 4) {
+        // A file marked older than it is may hold these columns already.
+        for (const char* table : {"files", "uploads"})
+            if (!HasColumn(table, "thumbnail_bytes"))
+                Exec((std::string("ALTER TABLE ") + table +
+                      " ADD COLUMN thumbnail_bytes INTEGER NOT NULL DEFAULT 0")
+                         .c_str());
+        Exec(kVersion4);
+    }
     Exec(("PRAGMA user_version = " + std::to_string(kCurrentVersion) + "; COMMIT").c_str());
 }
 

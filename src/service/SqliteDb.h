@@ -60,6 +60,7 @@ private:
     friend class SqliteStatement;
 
     void CreateSchema();
+    bool HasColumn(const std::string& table, const std::string& column);
     // Compiling a statement costs more than running most of ours: each SQL text is compiled once and its
     // statements kept for the next use.
     sqlite3_stmt* Borrow(const char* sql);

@@ -5,7 +5,6 @@
 #include "service/HttpReply.h"
 #include "service/NameRules.h"
 #include "service/RandomToken.h"
-#include "service/RequestBody.h"
 #include "service/UploadWriter.h"
 
 namespace nimbra::service {
@@ -16,45 +15,30 @@ constexpr const char* kOctetStream = "application/offset+octet-stream";
 constexpr int kChecksumMismatch = 460;
 constexpr size_t kMaxThumbnailBytes = 1 << 20;
 
-bool HasBody(const httplib::Request& req) {
-    if (req.has_header("Content-Length"))
-        return req.get_header_value("Content-Length") != "0";
-    return req.has_header("Transfer-Encoding");
-}
-
-bool IsOctetStream(const httplib::Request& req) {
-    return req.get_header_value("Content-Type").rfind(kOctetStream, 0) == 0;
-}
-
-// A request refused before its body was read leaves that body on the connection: close it.
-void CloseAfterAnswer(const httplib::Request& req, httplib::Response& res) {
-    if (HasBody(req))
-        res.set_header("Connection", "close");
+bool IsOctetStream(const HttpRequest& req) {
+    return req.Header("Content-Type").rfind(kOctetStream, 0) == 0;
 }
 
 }  // namespace
 
-void TusEndpoint::Register(httplib::Server& server) {
+void TusEndpoint::Register(HttpRoutes& routes) {
     const std::string base = kPath;
     const std::string item = base + "/([0-9a-f]{32})";
-    server.Options(base + "(/.*)?",
-                   [this](const httplib::Request&, httplib::Response& res) { Options(res); });
-    server.Post(base, [this](const httplib::Request& req, httplib::Response& res,
-                             const httplib::ContentReader& r) { Create(req, res, r); });
-    // The HTTP library routes HEAD through the GET handlers.
-    server.Get(item, [this](const httplib::Request& req, httplib::Response& res) {
-        if (req.method == "HEAD") {
-            Head(req, res);
-        } else {
-            res.status = 405;
-            res.set_header("Allow", "HEAD, PATCH, DELETE, OPTIONS");
-        }
+    routes.Add("OPTIONS", base + "(/.*)?", [this](HttpExchange& exchange) { Options(exchange.Response()); });
+    // Creation and PATCH stream their bodies to disk, bounded by the upload's length.
+    routes.Add(
+        "POST", base, [this](HttpExchange& exchange) { Create(exchange); }, HttpRoutes::kUnbounded);
+    routes.Add("HEAD", item, [this](HttpExchange& exchange) { Head(exchange); });
+    routes.Add("GET", item, [](HttpExchange& exchange) {
+        exchange.Response().status = 405;
+        exchange.Response().SetHeader("Allow", "HEAD, PATCH, DELETE, OPTIONS");
     });
-    server.Patch(item, [this](const httplib::Request& req, httplib::Response& res,
-                              const httplib::ContentReader& r) { Patch(req, res, r); });
-    server.Delete(item, [this](const httplib::Request& req, httplib::Response& res) { Terminate(req, res); });
-    server.Put(item + "/thumbnail", [this](const httplib::Request& req, httplib::Response& res,
-                                           const httplib::ContentReader& r) { PutThumbnail(req, res, r); });
+    routes.Add(
+        "PATCH", item, [this](HttpExchange& exchange) { Patch(exchange); }, HttpRoutes::kUnbounded);
+    routes.Add("DELETE", item, [this](HttpExchange& exchange) { Terminate(exchange); });
+    routes.Add(
+        "PUT", item + "/thumbnail", [this](HttpExchange& exchange) { PutThumbnail(exchange); },
+        kMaxThumbnailBytes);
 }
 
 void TusEndpoint::PruneStale(std::chrono::seconds maxAge) {
@@ -80,52 +64,48 @@ void TusEndpoint::PruneStale(std::chrono::seconds maxAge) {
     }
 }
 
-void TusEndpoint::Options(httplib::Response& res) {
+void TusEndpoint::Options(HttpResponse& res) {
     res.status = 204;
-    res.set_header("Tus-Resumable", "1.0.0");
-    res.set_header("Tus-Version", "1.0.0");
-    res.set_header("Tus-Extension", "creation,creation-with-upload,termination,checksum,checksum-trailer");
-    res.set_header("Tus-Max-Size", std::to_string(m_context.options.maxFileBytes));
-    res.set_header("Tus-Checksum-Algorithm", ChunkChecksum::SupportedAlgorithms());
+    res.SetHeader("Tus-Resumable", "1.0.0");
+    res.SetHeader("Tus-Version", "1.0.0");
+    res.SetHeader("Tus-Extension", "creation,creation-with-upload,termination,checksum,checksum-trailer");
+    res.SetHeader("Tus-Max-Size", std::to_string(m_context.options.maxFileBytes));
+    res.SetHeader("Tus-Checksum-Algorithm", ChunkChecksum::SupportedAlgorithms());
 }
 
-std::optional<int64_t> TusEndpoint::Admit(const httplib::Request& req, httplib::Response& res) {
-    res.set_header("Tus-Resumable", "1.0.0");
-    const std::string version = req.get_header_value("Tus-Resumable");
+std::optional<int64_t> TusEndpoint::Admit(HttpExchange& exchange) {
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
+    res.SetHeader("Tus-Resumable", "1.0.0");
+    const std::string version = req.Header("Tus-Resumable");
     if (!version.empty() && version != "1.0.0") {
         res.status = 412;
-        res.set_header("Tus-Version", "1.0.0");
-        CloseAfterAnswer(req, res);
+        res.SetHeader("Tus-Version", "1.0.0");
         return std::nullopt;
     }
-    auto account = m_context.auth.Check(req, res);
-    if (!account)
-        CloseAfterAnswer(req, res);
-    return account;
+    return m_context.auth.Check(req, res);
 }
 
-std::string TusEndpoint::LocationOf(const httplib::Request& req, const std::string& id) const {
-    const std::string host = req.get_header_value("Host");
+std::string TusEndpoint::LocationOf(const HttpRequest& req, const std::string& id) const {
+    const std::string host = req.Header("Host");
     const std::string origin = host.empty() ? m_context.baseUrl : "http://" + host;
     return origin + kPath + "/" + id;
 }
 
-void TusEndpoint::AnswerOffset(httplib::Response& res, const UploadRow& row, int status) {
+void TusEndpoint::AnswerOffset(HttpResponse& res, const UploadRow& row, int status) {
     res.status = status;
-    res.set_header("Upload-Offset", std::to_string(row.offset));
+    res.SetHeader("Upload-Offset", std::to_string(row.offset));
     if (row.fileId)
-        res.set_header("X-Nimbra-File-Id", std::to_string(*row.fileId));
+        res.SetHeader("X-Nimbra-File-Id", std::to_string(*row.fileId));
 }
 
-void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
-                         const httplib::ContentReader& reader) {
-    const auto account = Admit(req, res);
+void TusEndpoint::Create(HttpExchange& exchange) {
+    const auto account = Admit(exchange);
     if (!account)
         return;
-    auto refuse = [&](Refusal refusal) {
-        ReplyError(res, refusal.status, refusal.code);
-        CloseAfterAnswer(req, res);
-    };
+    const HttpRequest& req = exchange.Request();
+    HttpResponse& res = exchange.Response();
+    auto refuse = [&](Refusal refusal) { ReplyError(res, refusal.status, refusal.code); };
     auto parsed = CreationRequest::Parse(req);
     if (const auto* refusal = std::get_if<Refusal>(&parsed))
         return refuse(*refusal);
@@ -135,7 +115,7 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
         return refuse({404, kErrorCatalogMissing});
     if (row.length > m_context.options.maxFileBytes)
         return refuse({413, kErrorNoSpace});
-    if (ReplaceEarlierCreation(req, res, reader, *account, row.creationKey))
+    if (ReplaceEarlierCreation(exchange, *account, row.creationKey))
         return;
 
     row.id = RandomHex(16);
@@ -144,30 +124,30 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
         // Space check and reservation in one step, so that parallel creations cannot overbook. An upload
         // lost with a crash of the machine is simply not found again: its client starts it over.
         SqliteTransaction transaction(m_context.db, Durability::Deferred);
-        const int64_t spare = m_context.accounts.Quota(*account) - m_context.catalogs.UsedBytes(*account) -
-                              m_context.uploads.ReservedBytes(*account);
-        if (row.length > spare)
+        if (row.length > m_context.space.Spare(*account))
             return refuse({413, kErrorNoSpace});
         bool existed = false;
         row.catalogId =
             request.newCatalogName.empty()
                 ? request.parentId
                 : m_context.catalogs.Create(*account, request.parentId, request.newCatalogName, existed);
-        m_context.uploads.Insert(row);
+        if (!m_context.uploads.Insert(row)) {
+            // A creation with the same key came at the same time and is still being made.
+            res.status = 423;
+            return;
+        }
         transaction.Commit();
     }
     const auto lease = m_locks.Acquire(row.id);
-    res.set_header("Location", LocationOf(req, row.id));
-    if (HasBody(req) && IsOctetStream(req)) {
-        if (!AppendBody(req, res, reader, row, -1)) {
+    res.SetHeader("Location", LocationOf(req, row.id));
+    if (exchange.Body().Present() && IsOctetStream(req)) {
+        if (!AppendBody(exchange, row, -1)) {
             // Without a 201 the client never learns the upload: it would only hold space until pruned.
-            res.headers.erase("Location");
+            res.EraseHeader("Location");
             m_finisher.Discard(row.id);
             return;
         }
     } else {
-        if (HasBody(req))
-            reader([](const char*, size_t) { return true; });
         UploadWriter writer(m_context.layout.UploadContent(row.id), 0, std::nullopt);
         if (!writer.IsOpen())
             return ReplyError(res, 500, kErrorServerFailure);
@@ -177,93 +157,99 @@ void TusEndpoint::Create(const httplib::Request& req, httplib::Response& res,
     AnswerOffset(res, row, 201);
 }
 
-bool TusEndpoint::ReplaceEarlierCreation(const httplib::Request& req, httplib::Response& res,
-                                         const httplib::ContentReader& reader, int64_t account,
-                                         const std::string& key) {
+bool TusEndpoint::ReplaceEarlierCreation(HttpExchange& exchange, int64_t account, const std::string& key) {
     auto earlier = key.empty() ? std::nullopt : m_context.uploads.FindByCreationKey(key, account);
     if (!earlier)
         return false;
     // A request still sending it is waited for, so that what follows sees where it ended.
     const auto lease = m_locks.Acquire(earlier->id);
+    if (!lease) {
+        // Still held: replacing it now would leave two uploads for one key.
+        exchange.Response().status = 423;
+        return true;
+    }
     earlier = m_context.uploads.Find(earlier->id, account);
     if (!earlier)
         return false;
     if (earlier->Finished()) {
         // It went through and only its answer was lost: that answer is given again, and no second file made.
-        if (HasBody(req))
-            reader([](const char*, size_t) { return true; });
-        res.set_header("Location", LocationOf(req, earlier->id));
-        AnswerOffset(res, *earlier, 201);
+        exchange.Response().SetHeader("Location", LocationOf(exchange.Request(), earlier->id));
+        AnswerOffset(exchange.Response(), *earlier, 201);
         return true;
     }
     // Its client never learned it: it only holds space. The new creation takes its place.
-    if (lease)
-        m_finisher.Discard(earlier->id);
+    m_finisher.Discard(earlier->id);
     return false;
 }
 
-void TusEndpoint::Head(const httplib::Request& req, httplib::Response& res) {
-    const auto account = Admit(req, res);
+void TusEndpoint::Head(HttpExchange& exchange) {
+    const auto account = Admit(exchange);
     if (!account)
         return;
-    res.set_header("Cache-Control", "no-store");
-    const auto row = m_context.uploads.Find(req.matches[1], *account);
+    HttpResponse& res = exchange.Response();
+    res.SetHeader("Cache-Control", "no-store");
+    const auto row = m_context.uploads.Find(exchange.Request().Match(1), *account);
     if (!row) {
         res.status = 404;
         return;
     }
-    res.set_header("Upload-Length", std::to_string(row->length));
+    res.SetHeader("Upload-Length", std::to_string(row->length));
     if (!row->metadata.empty())
-        res.set_header("Upload-Metadata", row->metadata);
+        res.SetHeader("Upload-Metadata", row->metadata);
     AnswerOffset(res, *row, 200);
 }
 
-void TusEndpoint::Patch(const httplib::Request& req, httplib::Response& res,
-                        const httplib::ContentReader& reader) {
-    const auto account = Admit(req, res);
+void TusEndpoint::Patch(HttpExchange& exchange) {
+    const auto account = Admit(exchange);
     if (!account)
         return;
-    auto refuse = [&](int status) {
-        res.status = status;
-        CloseAfterAnswer(req, res);
-    };
-    auto row = m_context.uploads.Find(req.matches[1], *account);
-    if (!row)
-        return refuse(404);
-    const auto lease = m_locks.Acquire(row->id);
-    if (!lease)
-        return refuse(423);
-    // Read again: a request that held the upload meanwhile may have moved its offset or ended it.
-    row = m_context.uploads.Find(req.matches[1], *account);
-    if (!row)
-        return refuse(404);
-    if (!IsOctetStream(req))
-        return refuse(415);
-    const auto offset = ParseSize(req.get_header_value("Upload-Offset"));
-    if (!offset)
-        return refuse(400);
-    if (*offset != row->offset) {
-        AnswerOffset(res, *row, 409);
-        CloseAfterAnswer(req, res);
-        return;
-    }
-    if (row->Finished()) {
-        if (HasBody(req))
-            return refuse(409);
-        return AnswerOffset(res, *row, 204);
-    }
-    const int64_t dropAfter = m_faults ? m_faults->TakeDropAfter() : -1;
-    if (AppendBody(req, res, reader, *row, dropAfter))
-        AnswerOffset(res, *row, 204);
+    WithHeldUpload(exchange, *account, [&](UploadRow& row) {
+        const HttpRequest& req = exchange.Request();
+        HttpResponse& res = exchange.Response();
+        if (!IsOctetStream(req)) {
+            res.status = 415;
+            return;
+        }
+        const auto offset = ParseSize(req.Header("Upload-Offset"));
+        if (!offset) {
+            res.status = 400;
+            return;
+        }
+        if (*offset != row.offset || (row.Finished() && exchange.Body().Present()))
+            return AnswerOffset(res, row, 409);
+        if (row.Finished())
+            return AnswerOffset(res, row, 204);
+        const int64_t dropAfter = m_faults ? m_faults->TakeDropAfter() : -1;
+        if (AppendBody(exchange, row, dropAfter))
+            AnswerOffset(res, row, 204);
+    });
 }
 
-bool TusEndpoint::AppendBody(const httplib::Request& req, httplib::Response& res,
-                             const httplib::ContentReader& reader, UploadRow& row, int64_t dropAfter) {
-    RequestBody body(req, reader);
-    const auto result = m_receiver.Receive(req, body, row, dropAfter);
-    if (!body.ConnectionReusable())
-        res.set_header("Connection", "close");
-    switch (result) {
+void TusEndpoint::WithHeldUpload(HttpExchange& exchange, int64_t account,
+                                 const std::function<void(UploadRow&)>& work) {
+    HttpResponse& res = exchange.Response();
+    const std::string& id = exchange.Request().Match(1);
+    if (!m_context.uploads.Find(id, account)) {
+        res.status = 404;
+        return;
+    }
+    const auto lease = m_locks.Acquire(id);
+    if (!lease) {
+        res.status = 423;
+        return;
+    }
+    // Read under the lease: a request that held the upload meanwhile may have moved its offset or ended it.
+    auto row = m_context.uploads.Find(id, account);
+    if (!row) {
+        res.status = 404;
+        return;
+    }
+    work(*row);
+}
+
+bool TusEndpoint::AppendBody(HttpExchange& exchange, UploadRow& row, int64_t dropAfter) {
+    HttpResponse& res = exchange.Response();
+    switch (m_receiver.Receive(exchange, row, dropAfter)) {
         case ChunkReceiver::Result::Stored:
             break;
         case ChunkReceiver::Result::Interrupted:
@@ -297,56 +283,52 @@ bool TusEndpoint::AppendBody(const httplib::Request& req, httplib::Response& res
     return false;
 }
 
-void TusEndpoint::Terminate(const httplib::Request& req, httplib::Response& res) {
-    const auto account = Admit(req, res);
+void TusEndpoint::Terminate(HttpExchange& exchange) {
+    const auto account = Admit(exchange);
     if (!account)
         return;
-    auto row = m_context.uploads.Find(req.matches[1], *account);
-    if (!row) {
-        res.status = 404;
-        return;
-    }
-    const auto lease = m_locks.Acquire(row->id);
-    if (!lease) {
-        res.status = 423;
-        return;
-    }
-    // Read again: the request that held the upload may have finished it meanwhile.
-    row = m_context.uploads.Find(req.matches[1], *account);
-    if (!row) {
-        res.status = 404;
-        return;
-    }
-    // A finished upload's file stays in its catalog; only the upload is forgotten.
-    if (row->Finished())
-        m_context.uploads.Remove(row->id);
-    else
-        m_finisher.Discard(row->id);
-    res.status = 204;
+    WithHeldUpload(exchange, *account, [&](UploadRow& row) {
+        // A finished upload's file stays in its catalog; only the upload is forgotten.
+        if (row.Finished())
+            m_context.uploads.Remove(row.id);
+        else
+            m_finisher.Discard(row.id);
+        exchange.Response().status = 204;
+    });
 }
 
-void TusEndpoint::PutThumbnail(const httplib::Request& req, httplib::Response& res,
-                               const httplib::ContentReader& reader) {
-    const auto account = Admit(req, res);
+void TusEndpoint::PutThumbnail(HttpExchange& exchange) {
+    const auto account = Admit(exchange);
     if (!account)
         return;
-    const auto row = m_context.uploads.Find(req.matches[1], *account);
-    if (!row) {
+    HttpResponse& res = exchange.Response();
+    const std::string& id = exchange.Request().Match(1);
+    if (!m_context.uploads.Find(id, *account)) {
         res.status = 404;
-        CloseAfterAnswer(req, res);
         return;
     }
-    const auto received = ReadBoundedBody(reader, kMaxThumbnailBytes, res);
+    const auto received = ReadBoundedBody(exchange, kMaxThumbnailBytes);
     if (!received)
         return;
     const std::string& body = *received;
     // JPEG files start with the SOI marker followed by another marker.
     if (body.size() < 4 || body.compare(0, 3, "\xFF\xD8\xFF") != 0)
         return ReplyError(res, 400, kErrorRefused);
-
-    if (!m_finisher.AttachThumbnail(row->id, *account, body))
-        return ReplyError(res, 500, kErrorServerFailure);
-    res.status = 204;
+    // Under the upload's lock: neither a finish nor a second picture for it runs meanwhile.
+    WithHeldUpload(exchange, *account, [&](UploadRow&) {
+        switch (m_finisher.AttachThumbnail(id, *account, body)) {
+            case UploadFinisher::Attached::Yes:
+                res.status = 204;
+                return;
+            case UploadFinisher::Attached::NoSpace:
+                return ReplyError(res, 413, kErrorNoSpace);
+            case UploadFinisher::Attached::UploadGone:
+                res.status = 404;
+                return;
+            case UploadFinisher::Attached::Failed:
+                return ReplyError(res, 500, kErrorServerFailure);
+        }
+    });
 }
 
 }  // namespace nimbra::service

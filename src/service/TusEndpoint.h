@@ -1,8 +1,8 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "service/ChunkReceiver.h"
@@ -10,6 +10,7 @@
 #include "service/ServiceContext.h"
 #include "service/UploadFinisher.h"
 #include "service/UploadLocks.h"
+#include "service/http/HttpRoutes.h"
 
 namespace nimbra::service {
 
@@ -23,35 +24,36 @@ public:
         : m_context(context),
           m_faults(faults),
           m_receiver(context.layout, context.uploads),
-          m_finisher(context) {}
+          m_finisher(context),
+          m_locks(std::chrono::milliseconds(context.options.uploadLockPatienceMs)) {}
 
-    void Register(httplib::Server& server);
+    void Register(HttpRoutes& routes);
     // Forgets uploads created at least maxAge ago: finished ones (a client confirms a lost answer long
     // before) and unfinished ones not written to for as long, with their bytes and space reservation.
     void PruneStale(std::chrono::seconds maxAge);
 
 private:
-    void Options(httplib::Response& res);
-    void Create(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
+    void Options(HttpResponse& res);
+    void Create(HttpExchange& exchange);
     // A creation repeating an earlier one (same creation key) after its answer was lost: answers for the
-    // earlier one when it finished (true), else discards it so that it holds no space (false).
-    bool ReplaceEarlierCreation(const httplib::Request& req, httplib::Response& res,
-                                const httplib::ContentReader& reader, int64_t account,
-                                const std::string& key);
-    void Head(const httplib::Request& req, httplib::Response& res);
-    void Patch(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader);
-    void Terminate(const httplib::Request& req, httplib::Response& res);
-    void PutThumbnail(const httplib::Request& req, httplib::Response& res,
-                      const httplib::ContentReader& reader);
+    // earlier one when it finished (true), else discards it so that it holds no space (false). An earlier
+    // one still held by a request is not replaced: the creation is refused with 423 (true).
+    bool ReplaceEarlierCreation(HttpExchange& exchange, int64_t account, const std::string& key);
+    void Head(HttpExchange& exchange);
+    void Patch(HttpExchange& exchange);
+    void Terminate(HttpExchange& exchange);
+    void PutThumbnail(HttpExchange& exchange);
+    // Runs `work` on the request's upload (path capture 1) while holding it, read again under the lease;
+    // answers 404 for an upload of no such id and account, 423 when another request keeps holding it.
+    void WithHeldUpload(HttpExchange& exchange, int64_t account, const std::function<void(UploadRow&)>& work);
 
     // Checks shared by every request: tus version and sign-on. Sets the tus response headers.
-    std::optional<int64_t> Admit(const httplib::Request& req, httplib::Response& res);
-    // Appends the request body and finishes the upload when it is complete; false when `res` holds
+    std::optional<int64_t> Admit(HttpExchange& exchange);
+    // Appends the request body and finishes the upload when it is complete; false when the response holds
     // the failure.
-    bool AppendBody(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader,
-                    UploadRow& row, int64_t dropAfter);
-    void AnswerOffset(httplib::Response& res, const UploadRow& row, int status);
-    std::string LocationOf(const httplib::Request& req, const std::string& id) const;
+    bool AppendBody(HttpExchange& exchange, UploadRow& row, int64_t dropAfter);
+    void AnswerOffset(HttpResponse& res, const UploadRow& row, int status);
+    std::string LocationOf(const HttpRequest& req, const std::string& id) const;
 
     ServiceContext& m_context;
     FaultInjector* m_faults;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "service/Digest.h"
+#include "service/RandomToken.h"
 
 namespace nimbra::service {
 
@@ -155,8 +156,7 @@ bool UploadFinisher::SyncContents(const std::vector<Finishing*>& placed) {
 
 void UploadFinisher::Record(const std::vector<Finishing*>& placed) {
     const auto& layout = m_context.layout;
-    // The transaction holds the database lock: AttachThumbnail sees an upload either before (and leaves
-    // its picture where this finds it) or after (and moves the picture itself).
+    // A picture attached to the upload (under its lock, which its finishing request holds) moves with it.
     SqliteTransaction transaction(m_context.db);
     bool movedThumbnail = false;
     for (auto* finishing : placed) {
@@ -165,6 +165,8 @@ void UploadFinisher::Record(const std::vector<Finishing*>& placed) {
         std::error_code ec;
         file.hasThumbnail = std::filesystem::exists(layout.UploadThumbnail(id), ec);
         if (file.hasThumbnail) {
+            file.thumbnailBytes =
+                static_cast<int64_t>(std::filesystem::file_size(layout.UploadThumbnail(id), ec));
             std::filesystem::rename(layout.UploadThumbnail(id), layout.FileThumbnail(file.id), ec);
             movedThumbnail = true;
         }
@@ -178,31 +180,44 @@ void UploadFinisher::Record(const std::vector<Finishing*>& placed) {
         finishing->fileId = finishing->file.id;
 }
 
-bool UploadFinisher::AttachThumbnail(const std::string& uploadId, int64_t accountId,
-                                     const std::string& jpeg) {
+UploadFinisher::Attached UploadFinisher::AttachThumbnail(const std::string& uploadId, int64_t accountId,
+                                                         const std::string& jpeg) {
     const auto& layout = m_context.layout;
-    const auto staged = std::filesystem::path(layout.UploadThumbnail(uploadId).string() + ".tmp");
+    // A file of its own: a picture being written never replaces another one half-way.
+    const auto staged =
+        std::filesystem::path(layout.UploadThumbnail(uploadId).string() + "." + RandomHex(8) + ".tmp");
+    std::error_code ec;
     {
         std::ofstream out(staged, std::ios::binary | std::ios::trunc);
         out.write(jpeg.data(), static_cast<std::streamsize>(jpeg.size()));
-        if (!out.flush())
-            return false;
+        if (!out.flush()) {
+            std::filesystem::remove(staged, ec);
+            return Attached::Failed;
+        }
     }
-    std::error_code ec;
-    std::filesystem::rename(staged, layout.UploadThumbnail(uploadId), ec);
-    if (ec)
-        return false;
-    auto lock = m_context.db.Lock();
+    const auto bytes = static_cast<int64_t>(jpeg.size());
+    SqliteTransaction transaction(m_context.db);
     const auto row = m_context.uploads.Find(uploadId, accountId);
-    if (!row)
-        return false;
-    if (!row->fileId)
-        return true;
-    std::filesystem::rename(layout.UploadThumbnail(uploadId), layout.FileThumbnail(*row->fileId), ec);
-    if (ec)
-        return false;
-    m_context.catalogs.SetFileThumbnail(*row->fileId);
-    return true;
+    const auto file =
+        row && row->fileId ? m_context.catalogs.FindFile(accountId, *row->fileId) : std::nullopt;
+    Attached verdict = Attached::Yes;
+    if (!row || (row->fileId && !file))
+        verdict = Attached::UploadGone;
+    else if (bytes - (file ? file->thumbnailBytes : row->thumbnailBytes) > m_context.space.Spare(accountId))
+        verdict = Attached::NoSpace;
+    else
+        std::filesystem::rename(staged,
+                                file ? layout.FileThumbnail(file->id) : layout.UploadThumbnail(uploadId), ec);
+    if (verdict != Attached::Yes || ec) {
+        std::filesystem::remove(staged, ec);
+        return verdict == Attached::Yes ? Attached::Failed : verdict;
+    }
+    if (file)
+        m_context.catalogs.SetFileThumbnail(file->id, bytes);
+    else
+        m_context.uploads.SetThumbnailBytes(uploadId, bytes);
+    transaction.Commit();
+    return Attached::Yes;
 }
 
 void UploadFinisher::Discard(const std::string& uploadId) {

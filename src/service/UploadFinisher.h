@@ -14,14 +14,16 @@ namespace nimbra::service {
 class UploadFinisher final {
 public:
     enum class Result { Done, ChecksumMismatch, Failed };
+    enum class Attached { Yes, NoSpace, UploadGone, Failed };
 
     explicit UploadFinisher(ServiceContext& context);
 
     // On Done, row.fileId is set and the file and its catalog entry are on disk; on ChecksumMismatch the
     // upload and its bytes are gone. Uploads that finish at the same time share their syncs and one commit.
     Result Finish(UploadRow& row);
-    // Stores a JPEG thumbnail for the upload, or for its file once finished; safe while Finish runs.
-    bool AttachThumbnail(const std::string& uploadId, int64_t accountId, const std::string& jpeg);
+    // Stores a JPEG thumbnail for the upload, or for its file once finished, when the account has the
+    // space for it (a picture it replaces gives its bytes back). The caller holds the upload's lock.
+    Attached AttachThumbnail(const std::string& uploadId, int64_t accountId, const std::string& jpeg);
     // Removes an unfinished upload with its bytes and thumbnail.
     void Discard(const std::string& uploadId);
 

@@ -24,11 +24,16 @@ public:
         std::string m_id;
     };
 
-    // Waits a little for a request that still holds the upload (a client that reconnects at once after
-    // losing its connection arrives while the old request is winding down); empty lease on timeout.
-    Lease Acquire(const std::string& id, std::chrono::milliseconds patience = std::chrono::seconds(3));
+    // `patience`: how long a request waits for one that still holds the upload (a client that reconnects at
+    // once after losing its connection arrives while the old request is winding down).
+    explicit UploadLocks(std::chrono::milliseconds patience) : m_patience(patience) {}
+
+    // Empty lease when the upload stayed held for the whole patience.
+    Lease Acquire(const std::string& id) { return Acquire(id, m_patience); }
+    Lease Acquire(const std::string& id, std::chrono::milliseconds patience);
 
 private:
+    const std::chrono::milliseconds m_patience;
     std::mutex m_mutex;
     std::condition_variable m_released;
     std::set<std::string> m_busy;

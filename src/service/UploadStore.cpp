@@ -4,14 +4,14 @@
 
 namespace nimbra::service {
 
-void UploadStore::Insert(const UploadRow& row) {
+bool UploadStore::Insert(const UploadRow& row) {
     auto lock = m_db.Lock();
     auto stmt = m_db.Prepare(
         "INSERT INTO uploads(id, account_id, length, offset, catalog_id, filename, tag, description, "
         "app_type, "
         "complex_flag, complex_cid, expected_sha1, metadata, hash_state, hash_offset, created_at, "
         "creation_key) "
-        "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) ON CONFLICT DO NOTHING");
     stmt.Bind(1, row.id)
         .Bind(2, row.accountId)
         .Bind(3, row.length)
@@ -30,13 +30,14 @@ void UploadStore::Insert(const UploadRow& row) {
         .Bind(16, static_cast<int64_t>(std::time(nullptr)))
         .Bind(17, row.creationKey)
         .Run();
+    return m_db.Changes() == 1;
 }
 
 namespace {
 
 constexpr const char* kUploadColumns =
     "id, account_id, length, offset, catalog_id, filename, tag, description, app_type, complex_flag, "
-    "complex_cid, expected_sha1, metadata, hash_state, hash_offset, file_id, creation_key";
+    "complex_cid, expected_sha1, metadata, hash_state, hash_offset, file_id, creation_key, thumbnail_bytes";
 
 UploadRow ReadUpload(const SqliteStatement& stmt) {
     UploadRow row;
@@ -58,6 +59,7 @@ UploadRow ReadUpload(const SqliteStatement& stmt) {
     if (!stmt.IsNull(15))
         row.fileId = stmt.Int(15);
     row.creationKey = stmt.Text(16);
+    row.thumbnailBytes = stmt.Int(17);
     return row;
 }
 
@@ -127,11 +129,19 @@ std::vector<std::pair<std::string, int64_t>> UploadStore::UnfinishedOffsets() {
 
 void UploadStore::CutOffset(const std::string& id, int64_t offset) {
     auto lock = m_db.Lock();
-    m_db.Prepare("UPDATE uploads SET offset = ? WHERE id = ? AND offset > ?")
+    m_db.Prepare(
+            "UPDATE uploads SET offset = ?1, "
+            "hash_state = CASE WHEN hash_offset > ?1 THEN X'' ELSE hash_state END, "
+            "hash_offset = CASE WHEN hash_offset > ?1 THEN 0 ELSE hash_offset END "
+            "WHERE id = ?2 AND offset > ?1")
         .Bind(1, offset)
         .Bind(2, id)
-        .Bind(3, offset)
         .Run();
+}
+
+void UploadStore::SetThumbnailBytes(const std::string& id, int64_t bytes) {
+    auto lock = m_db.Lock();
+    m_db.Prepare("UPDATE uploads SET thumbnail_bytes = ? WHERE id = ?").Bind(1, bytes).Bind(2, id).Run();
 }
 
 void UploadStore::Remove(const std::string& id) {
@@ -141,8 +151,9 @@ void UploadStore::Remove(const std::string& id) {
 
 int64_t UploadStore::ReservedBytes(int64_t accountId) {
     auto lock = m_db.Lock();
-    auto stmt =
-        m_db.Prepare("SELECT COALESCE(SUM(length), 0) FROM uploads WHERE account_id = ? AND file_id IS NULL");
+    auto stmt = m_db.Prepare(
+        "SELECT COALESCE(SUM(length + thumbnail_bytes), 0) FROM uploads WHERE account_id = ? AND "
+        "file_id IS NULL");
     stmt.Bind(1, accountId);
     stmt.Step();
     return stmt.Int(0);

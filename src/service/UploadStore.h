@@ -27,6 +27,7 @@ struct UploadRow {
     std::string creationKey;   // the client's key for its creation request; empty when it gave none
     std::string hashState;     // whole-file SHA-1 state after hashOffset bytes
     int64_t hashOffset = 0;
+    int64_t thumbnailBytes = 0;     // of a thumbnail attached before the upload finished
     std::optional<int64_t> fileId;  // set once the upload joined its catalog
 
     bool Finished() const { return fileId.has_value(); }
@@ -37,9 +38,10 @@ class UploadStore final {
 public:
     explicit UploadStore(SqliteDb& db) : m_db(db) {}
 
-    void Insert(const UploadRow& row);
+    // False when the row's creation key already names an upload of its account.
+    bool Insert(const UploadRow& row);
     std::optional<UploadRow> Find(const std::string& id, int64_t accountId);
-    // The upload an account created with this key, if any.
+    // The upload an account created with this key, if any (there is at most one).
     std::optional<UploadRow> FindByCreationKey(const std::string& key, int64_t accountId);
     void SaveProgress(const std::string& id, int64_t offset, const std::string& hashState,
                       int64_t hashOffset);
@@ -48,11 +50,13 @@ public:
     std::vector<std::pair<std::string, int64_t>> CreatedBefore(int64_t time);
     // Ids and confirmed offsets of the uploads that have not finished.
     std::vector<std::pair<std::string, int64_t>> UnfinishedOffsets();
-    // Lowers a confirmed offset to bytes known to be on disk; the running SHA-1 no longer matches it, so the
-    // finish reads the file back.
+    // Lowers a confirmed offset to bytes known to be on disk; a running SHA-1 saved past it is dropped, so
+    // the finish reads the file back.
     void CutOffset(const std::string& id, int64_t offset);
+    void SetThumbnailBytes(const std::string& id, int64_t bytes);
     void Remove(const std::string& id);
-    // Bytes promised to unfinished uploads: they count against the quota until they finish or go.
+    // Bytes promised to unfinished uploads (their lengths and thumbnails): they count against the quota until
+    // they finish or go.
     int64_t ReservedBytes(int64_t accountId);
 
 private:

@@ -1,148 +1,21 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "RawConnection.h"
 #include "ServiceFixture.h"
 #include "io/Crc32c.h"
-#include "service/ChunkedDecoder.h"
 #include "service/Digest.h"
 
 namespace nimbra::service::test {
 namespace {
-
-struct Decoded {
-    ChunkedDecoder::State state = ChunkedDecoder::State::Going;
-    std::string data;
-    size_t used = 0;
-};
-
-// Feeds `wire` in pieces of `step` bytes, as a connection would deliver it.
-Decoded Decode(ChunkedDecoder& decoder, const std::string& wire, size_t step) {
-    Decoded out;
-    for (size_t at = 0; at < wire.size() && out.state == ChunkedDecoder::State::Going; at += step) {
-        size_t used = 0;
-        out.state = decoder.Feed(wire.data() + at, std::min(step, wire.size() - at), used,
-                                 [&](const char* data, size_t size) {
-                                     out.data.append(data, size);
-                                     return true;
-                                 });
-        out.used = at + used;
-    }
-    return out;
-}
-
-TEST(ChunkedDecoderTest, AnySplitOfTheWireGivesTheSameDataTrailersAndEnd) {
-    const std::string body =
-        "4;name=value\r\nWiki\r\nA\r\npedia in c\r\n0\r\nUpload-Checksum: crc32c AAAAAA==\r\n"
-        "X-Other:  two words \r\n\r\n";
-    for (const size_t step : {size_t(1), size_t(3), size_t(7), body.size() + 10}) {
-        ChunkedDecoder decoder;
-        const Decoded decoded = Decode(decoder, body + "HEAD /next HTTP/1.1\r\n", step);
-        EXPECT_EQ(decoded.state, ChunkedDecoder::State::Done) << step;
-        EXPECT_EQ(decoded.data, "Wikipedia in c") << step;
-        EXPECT_EQ(decoded.used, body.size()) << step;  // the next request's bytes are left alone
-        EXPECT_EQ(decoder.Trailer("upload-checksum"), "crc32c AAAAAA==");
-        EXPECT_EQ(decoder.Trailer("x-other"), "two words");
-    }
-}
-
-TEST(ChunkedDecoderTest, BrokenFramingIsRefusedAndARefusingSinkStops) {
-    for (const std::string& wire :
-         std::vector<std::string>{"zz\r\n", "4\r\nWikiXX\r\n", "1ffffffffffffffff\r\nx", "4 junk\r\nWiki\r\n",
-                                  "0\r\nno colon here\r\n\r\n", std::string(2000, '1')}) {
-        ChunkedDecoder decoder;
-        EXPECT_EQ(Decode(decoder, wire, 5).state, ChunkedDecoder::State::Malformed) << wire.substr(0, 20);
-    }
-    ChunkedDecoder decoder;
-    size_t used = 0;
-    const std::string wire = "4\r\nWiki\r\n0\r\n\r\n";
-    EXPECT_EQ(decoder.Feed(wire.data(), wire.size(), used, [](const char*, size_t) { return false; }),
-              ChunkedDecoder::State::Stopped);
-}
 
 std::string Crc32cBase64(const std::string& data) {
     const auto bytes =
         io::Crc32c::Bytes(io::Crc32c::Extend(0, reinterpret_cast<const uint8_t*>(data.data()), data.size()));
     return Base64Encode(std::string(bytes.begin(), bytes.end()));
 }
-
-// One HTTP/1.1 connection driven by hand: trailers and kept-alive sequences that the client library
-// cannot produce.
-class RawConnection {
-public:
-    struct Answer {
-        int status = 0;
-        std::map<std::string, std::string> headers;  // lower-case names
-    };
-
-    explicit RawConnection(int port) : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_connected = connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~RawConnection() { close(m_fd); }
-
-    bool Send(const std::string& bytes) {
-        size_t sent = 0;
-        while (m_connected && sent < bytes.size()) {
-            const ssize_t n = send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            sent += static_cast<size_t>(n);
-        }
-        return m_connected;
-    }
-
-    // The next answer's head; its body (by Content-Length) is read and dropped.
-    std::optional<Answer> Receive() {
-        size_t end;
-        while ((end = m_pending.find("\r\n\r\n")) == std::string::npos)
-            if (!Fill())
-                return std::nullopt;
-        Answer answer;
-        answer.status = std::stoi(m_pending.substr(9, 3));
-        size_t line = m_pending.find("\r\n") + 2;
-        while (line < end) {
-            const size_t next = m_pending.find("\r\n", line);
-            const std::string field = m_pending.substr(line, next - line);
-            std::string name = field.substr(0, field.find(':'));
-            for (auto& c : name)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            answer.headers[name] = field.substr(field.find(':') + 2);
-            line = next + 2;
-        }
-        const size_t length =
-            answer.headers.count("content-length") ? std::stoul(answer.headers["content-length"]) : 0;
-        while (m_pending.size() < end + 4 + length)
-            if (!Fill())
-                return std::nullopt;
-        m_pending.erase(0, end + 4 + length);
-        return answer;
-    }
-
-private:
-    bool Fill() {
-        char buffer[4096];
-        const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            return false;
-        m_pending.append(buffer, static_cast<size_t>(n));
-        return true;
-    }
-
-    int m_fd;
-    bool m_connected = false;
-    std::string m_pending;
-};
 
 class ChunkedBodyTest : public ServiceFixture {
 protected:

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 #include <minizip/unzip.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <pugixml.hpp>
 
+#include "DiskdProcess.h"
 #include "ServiceFixture.h"
 #include "service/CommandLine.h"
-
-extern char** environ;
 
 namespace nimbra::service::test {
 namespace {
@@ -105,39 +101,15 @@ TEST(CommandLineTest, RefusesIncompleteArguments) {
 }
 
 TEST(ProcessTest, ExecutablePrintsItsAddressServesAndStopsOnSigterm) {
-    std::string dir = (std::filesystem::temp_directory_path() / "nimbra-diskd-proc-XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const char* argv[] = {NIMBRA_DISKD_PATH, "--data",        dir.c_str(), "--listen",
-                          "127.0.0.1:0",     "--add-account", "pat:word",  nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, NIMBRA_DISKD_PATH, &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-
-    std::string line;
-    char c = 0;
-    while (read(out[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    close(out[0]);
+    DiskdProcess process({"--add-account", "pat:word"});
     const std::string prefix = "nimbra-diskd listening on http://127.0.0.1:";
-    ASSERT_EQ(line.rfind(prefix, 0), 0u) << line;
-    httplib::Client client("127.0.0.1", std::stoi(line.substr(prefix.size())));
+    ASSERT_EQ(process.FirstLine().rfind(prefix, 0), 0u) << process.FirstLine();
+    httplib::Client client("127.0.0.1", std::stoi(process.FirstLine().substr(prefix.size())));
     auto res = client.Post("/lumenoApp/login", httplib::Params{{"account", "pat"}, {"password", "word"}});
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
 
-    kill(pid, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(process.Stop(), 0);
 }
 
 }  // namespace

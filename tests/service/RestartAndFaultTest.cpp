@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "RawConnection.h"
 #include "ServiceFixture.h"
 
 namespace nimbra::service::test {
@@ -242,6 +243,51 @@ TEST_F(RestartAndFaultTest, SecondServiceOnTheSamePortFailsToStart) {
     DiskService second(options);
     EXPECT_FALSE(second.Start());
     EXPECT_FALSE(second.LastError().empty());
+}
+
+}  // namespace
+}  // namespace nimbra::service::test
+
+namespace nimbra::service::test {
+namespace {
+
+TEST_F(RestartAndFaultTest, AnOffsetCutAtRestartDropsTheRunningHashSavedPastIt) {
+    // The bytes sent again after the cut differ from the lost ones (the client's file was rewritten): the
+    // whole-file SHA-1 must be that of what the upload holds, not of a hash saved over the lost bytes.
+    const std::string lost = Pattern(120000);
+    std::string sent = lost.substr(0, 50000) + std::string(150000, 'n');
+    auto created = CreateUpload(static_cast<int64_t>(sent.size()),
+                                {{"filename", "cut.bin"}, {"sha1", Sha1Hex(sent)}}, lost);
+    const std::string location = created->get_header_value("Location");
+    ASSERT_EQ(created->get_header_value("Upload-Offset"), "120000");
+    StopService();
+    std::filesystem::resize_file(m_dataDir / "uploads" / location.substr(location.rfind('/') + 1), 50000);
+    StartService();
+    ASSERT_EQ(Head(location)->get_header_value("Upload-Offset"), "50000");
+    ASSERT_EQ(Patch(location, 50000, sent.substr(50000, 70000))->status, 204);
+    auto rest = Patch(location, 120000, sent.substr(120000));
+    ASSERT_EQ(rest->status, 204);
+    EXPECT_TRUE(Download(rest->get_header_value("X-Nimbra-File-Id")) == sent);
+}
+
+}  // namespace
+}  // namespace nimbra::service::test
+
+namespace nimbra::service::test {
+namespace {
+
+TEST_F(RestartAndFaultTest, StoppingTheServiceEndsARequestWaitingForItsBody) {
+    auto created = CreateUpload(100, {{"filename", "w.bin"}});
+    const std::string location = created->get_header_value("Location");
+    RawConnection waiting(m_service->Port());
+    ASSERT_TRUE(waiting.Send("PATCH " + PathOf(location) + " HTTP/1.1\r\nHost: h\r\nAuthorization: Bearer " +
+                             m_token +
+                             "\r\nContent-Type: application/offset+octet-stream\r\nUpload-Offset: 0\r\n"
+                             "Expect: 100-continue\r\nContent-Length: 100\r\n\r\n"));
+    ASSERT_EQ(waiting.Receive()->status, 100);
+    StartService();  // stops the running one first: it must not wait for the body
+    EXPECT_TRUE(waiting.ClosedByPeer());
+    EXPECT_EQ(Head(location)->get_header_value("Upload-Offset"), "0");
 }
 
 }  // namespace

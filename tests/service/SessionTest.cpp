@@ -74,3 +74,29 @@ TEST_F(SessionTest, TokensLiveForTheConfiguredTime) {
 
 }  // namespace
 }  // namespace nimbra::service::test
+
+namespace nimbra::service::test {
+namespace {
+
+TEST_F(SessionTest, GuessesAreSlowedDownWithAnAnswerThatSaysForHowLong) {
+    auto login = [&](const char* password) {
+        return m_client->Post("/lumenoApp/login",
+                              httplib::Params{{"account", "alice"}, {"password", password}});
+    };
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(login("guess")->status, 403) << i;
+    // Held up now, the right password included: a guess that happened to be right must not get through.
+    for (const char* password : {"guess", "secret"}) {
+        auto held = login(password);
+        EXPECT_EQ(held->status, 429);
+        EXPECT_EQ(held->get_header_value("Retry-After"), "1");
+        EXPECT_EQ(held->get_header_value("X-Nimbra-Error"), "9001");
+        EXPECT_EQ(held->body, "<root><result resultCode=\"9001\"/></root>");
+    }
+    ASSERT_EQ(m_client->Post("/__test/clock", httplib::Params{{"advanceMs", "1000"}})->status, 204);
+    EXPECT_EQ(login("secret")->status, 200);
+    EXPECT_EQ(login("guess")->status, 403);  // the success cleared the count
+}
+
+}  // namespace
+}  // namespace nimbra::service::test

@@ -12,6 +12,7 @@
 #include <set>
 #include <thread>
 
+#include "RawConnection.h"
 #include "ServiceFixture.h"
 #include "service/Digest.h"
 #include "service/SqliteDb.h"
@@ -436,6 +437,34 @@ TEST_F(TusUploadTest, LengthsPast4GiBUse64BitOffsets) {
     EXPECT_EQ(tail->get_header_value("Content-Range"), "bytes " + std::to_string(length - 6) + "-" +
                                                            std::to_string(length - 1) + "/" +
                                                            std::to_string(length));
+}
+
+}  // namespace
+}  // namespace nimbra::service::test
+
+namespace nimbra::service::test {
+namespace {
+
+TEST_F(TusUploadTest, ARepeatedCreationNeverMakesASecondUploadForItsKey) {
+    m_options.uploadLockPatienceMs = 0;  // a held upload is not waited for
+    StartService();
+    auto first = CreateUpload(10, {{"filename", "k.bin"}, {"creationKey", "held"}}, "ab");
+    const std::string path = PathOf(first->get_header_value("Location"));
+    // A PATCH whose body is wanted (the service asked for it) and only half sent holds the upload.
+    RawConnection holder(m_service->Port());
+    ASSERT_TRUE(holder.Send("PATCH " + path + " HTTP/1.1\r\nHost: h\r\nAuthorization: Bearer " + m_token +
+                            "\r\nContent-Type: application/offset+octet-stream\r\nUpload-Offset: 2\r\n"
+                            "Expect: 100-continue\r\nContent-Length: 8\r\n\r\n"));
+    ASSERT_EQ(holder.Receive()->status, 100);
+    ASSERT_TRUE(holder.Send("cdef"));
+    EXPECT_EQ(CreateUpload(10, {{"filename", "k.bin"}, {"creationKey", "held"}}, "ab")->status, 423);
+    ASSERT_TRUE(holder.Send("ghij"));
+    EXPECT_EQ(holder.Receive()->status, 204);
+    SqliteDb db(m_dataDir / "meta.db");
+    auto count = db.Prepare("SELECT COUNT(*) FROM uploads WHERE creation_key = 'held'");
+    ASSERT_TRUE(count.Step());
+    EXPECT_EQ(count.Int(0), 1);
+    EXPECT_EQ(Head(first->get_header_value("Location"))->get_header_value("Upload-Offset"), "10");
 }
 
 }  // namespace
